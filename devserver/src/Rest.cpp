@@ -165,32 +165,6 @@ Query readQuery(const Table &t, const httplib::Request &req)
     return q;
 }
 
-// A Range header of the form "first-last" or "first-", as offset and limit.
-void applyRangeHeader(const httplib::Request &req, Query &q)
-{
-    if (!req.has_header("Range"))
-        return;
-    std::string v = req.get_header_value("Range");
-    if (v.rfind("items=", 0) == 0)
-        v = v.substr(6);
-    auto dash = v.find('-');
-    auto first = parseCount(v.substr(0, dash));
-    if (dash == std::string::npos || !first)
-        throw RestError(416, "PGRST103", "Requested range not satisfiable");
-    std::string rest = v.substr(dash + 1);
-    long long limit = -1;
-    if (!rest.empty()) {
-        auto last = parseCount(rest);
-        if (!last || *last < *first)
-            throw RestError(416, "PGRST103", "Requested range not satisfiable");
-        limit = *last - *first + 1;
-    }
-    if (!req.has_param("offset"))
-        q.offset = *first;
-    if (limit >= 0 && (!q.limit || *q.limit > limit))
-        q.limit = limit;
-}
-
 std::string whereSql(const Table &t, const std::vector<Condition> &filters, SqlParams &params)
 {
     std::string w;
@@ -238,7 +212,6 @@ void handleGet(Context &ctx, const Table &t, const Caller &caller, const httplib
 {
     checkProfile(req, "Accept-Profile");
     Query q = readQuery(t, req);
-    applyRangeHeader(req, q);
     if (ctx.config.maxRows > 0 && (!q.limit || *q.limit > ctx.config.maxRows))
         q.limit = ctx.config.maxRows;
     Prefer prefer = readPrefer(req);
