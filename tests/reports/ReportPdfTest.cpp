@@ -6,6 +6,10 @@
 #include "TemporaryLocation.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -301,6 +305,61 @@ TEST_F(ReportPdf, BlankNotesAndNoImagesGiveOnePage) {
   AtendimentoExternoPDFPayload payload = samplePayload();
   payload.atendimento.imagensObservacoes = QStringLiteral("  \n ");
   EXPECT_EQ(generate(payload)->pageCount(), 1);
+}
+
+// A 4000 x 3000 picture with the detail of a phone photo at the scale the
+// report keeps: colour fields, shapes and grain.
+QImage phonePhoto(quint32 seed) {
+  QRandomGenerator random(seed);
+  QImage base(1000, 750, QImage::Format_RGB32);
+  const double phase = random.bounded(6.28);
+  for (int y = 0; y < base.height(); ++y) {
+    auto *line = reinterpret_cast<QRgb *>(base.scanLine(y));
+    for (int x = 0; x < base.width(); ++x) {
+      const double u = x / 1000.0;
+      const double v = y / 750.0;
+      const int grain = int(random.bounded(24)) - 12;
+      line[x] = qRgb(std::clamp(int(120 + 80 * std::sin(6 * u + phase) * std::cos(4 * v)) + grain, 0, 255),
+                     std::clamp(int(140 + 60 * std::sin(9 * v + 2 * u + phase)) + grain, 0, 255),
+                     std::clamp(int(100 + 70 * std::cos(5 * (u + v) + phase)) + grain, 0, 255));
+    }
+  }
+  QPainter painter(&base);
+  painter.setPen(Qt::NoPen);
+  for (int i = 0; i < 40; ++i) {
+    painter.setBrush(QColor::fromHsv(int(random.bounded(360)), 120, 200));
+    painter.drawEllipse(QPointF(random.bounded(1000.0), random.bounded(750.0)), random.bounded(120.0) + 5,
+                        random.bounded(90.0) + 5);
+  }
+  painter.end();
+  return base.scaled(4000, 3000, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+TEST_F(ReportPdf, FourPhonePhotosAreEmbeddedAtMost300DpiAndStaySmall) {
+  const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+  ASSERT_FALSE(pdfimages.isEmpty()) << "pdfimages (poppler-utils, installed by scripts/setup) is needed";
+  AtendimentoExternoPDFPayload payload = samplePayload();
+  for (quint32 seed = 1; seed <= 4; ++seed)
+    payload.imagens.append(phonePhoto(seed));
+  const auto pdf = generate(payload);
+  ASSERT_EQ(pdf->pageCount(), 2);
+  const qint64 bytes = QFileInfo(path()).size();
+  RecordProperty("pdf_bytes", std::to_string(bytes));
+  EXPECT_LT(bytes, 2 * 1024 * 1024);
+
+  QProcess list;
+  list.start(pdfimages, {QStringLiteral("-list"), path()});
+  ASSERT_TRUE(list.waitForFinished(30000));
+  // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+  const QStringList rows = QString::fromUtf8(list.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts).mid(2);
+  ASSERT_EQ(rows.size(), 4) << rows.join(u'\n').toStdString();
+  for (const QString &row : rows) {
+    const QStringList columns = row.simplified().split(u' ');
+    ASSERT_GE(columns.size(), 14) << row.toStdString();
+    EXPECT_EQ(columns[0], "2");
+    EXPECT_LE(columns[12].toInt(), 300) << row.toStdString();
+    EXPECT_LE(columns[13].toInt(), 300) << row.toStdString();
+  }
 }
 
 } // namespace
