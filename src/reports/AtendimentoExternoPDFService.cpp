@@ -16,7 +16,9 @@ namespace varnel {
 namespace {
 
 // The report's own logo, else the application icon, from the program's
-// resources; a null image when neither is bundled.
+// resources (":/LogoRelatorio" or ":/images/LogoRelatorio.png", then
+// ":/AppIcon" or ":/images/AppIcon.png"); a null image when neither is
+// bundled, which draws the placeholder.
 QImage reportLogo() {
   for (const char *name : {":/LogoRelatorio", ":/images/LogoRelatorio.png", ":/AppIcon", ":/images/AppIcon.png"}) {
     QImage image(QString::fromLatin1(name));

@@ -45,7 +45,9 @@ QString privateReportDirectory() {
 QString writeFileAtomically(const QString &directory, const QString &fileName, const QByteArray &data) {
   const QString target = directory + u'/' + fileName;
   const QByteArray targetPath = QFile::encodeName(target);
-  QByteArray temporaryPath = QFile::encodeName(directory + QStringLiteral("/.") + fileName + QStringLiteral(".XXXXXX"));
+  // A short temporary name, so that any target name the folder accepts can
+  // be written.
+  QByteArray temporaryPath = QFile::encodeName(directory + QStringLiteral("/.report-XXXXXX"));
 
   // mkostemp creates a new file (O_EXCL, mode 0600), so nothing that already
   // exists under the temporary name is ever opened.

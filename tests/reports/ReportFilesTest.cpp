@@ -87,6 +87,11 @@ TEST_F(AtomicWrite, WritesAndReplacesTheWholeFile) {
   EXPECT_EQ(entries(), QStringList{QStringLiteral("a.pdf")});
 }
 
+TEST_F(AtomicWrite, TakesTheLongestNameTheFolderAllows) {
+  const QString longest = QString(251, u'a') + QStringLiteral(".pdf");
+  EXPECT_EQ(readAll(writeFileAtomically(dir(), longest, QByteArray("report"))), "report");
+}
+
 TEST_F(AtomicWrite, ReplacesAPlantedLinkWithoutWritingThroughIt) {
   const QString victim = dir() + QStringLiteral("/victim");
   writeText(victim, "keep me");
