@@ -1,0 +1,124 @@
+// The real Qt Network transport against a small HTTP server on loopback.
+#include "backend/BackendClient.h"
+#include "backend/Errors.h"
+#include "backend/QtHttpTransport.h"
+#include "backend/RestQuery.h"
+#include "support/Await.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+
+using namespace varnel;
+using test::await;
+
+namespace {
+
+struct Seen {
+  std::string method, target, body;
+  httplib::Headers headers;
+};
+
+class LoopbackServer {
+public:
+  LoopbackServer() {
+    auto handler = [this](const httplib::Request &req, httplib::Response &res) {
+      {
+        std::lock_guard lock(m_mutex);
+        // httplib decodes the query; req.target keeps the raw request target.
+        m_seen.push_back({req.method, req.target, req.body, req.headers});
+      }
+      if (req.path == "/rest/v1/broken") {
+        res.status = 503;
+        res.set_content("down for maintenance", "text/plain");
+        return;
+      }
+      res.status = req.method == "POST" ? 201 : 200;
+      res.set_content(R"([{"ok":true}])", "application/json");
+    };
+    m_server.Get(".*", handler);
+    m_server.Post(".*", handler);
+    m_server.Patch(".*", handler);
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running())
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ~LoopbackServer() {
+    m_server.stop();
+    m_thread.join();
+  }
+  int port() const { return m_port; }
+  Seen last() {
+    std::lock_guard lock(m_mutex);
+    return m_seen.back();
+  }
+
+private:
+  httplib::Server m_server;
+  std::thread m_thread;
+  int m_port = 0;
+  std::mutex m_mutex;
+  std::vector<Seen> m_seen;
+};
+
+std::string header(const Seen &seen, const char *name) {
+  const auto it = seen.headers.find(name);
+  return it == seen.headers.end() ? std::string("<absent>") : it->second;
+}
+
+} // namespace
+
+TEST(QtHttpTransport, SendsTheComposedRequestUnchanged) {
+  LoopbackServer server;
+  BackendClient client(
+      BackendConfig::make(QStringLiteral("http://127.0.0.1:%1").arg(server.port()), QStringLiteral("anon")),
+      std::make_shared<QtHttpTransport>());
+
+  await(client.from(QStringLiteral("cliente"))
+            .select(QStringLiteral("id, nome_razao"))
+            .orFilter(QStringLiteral("nome_razao.ilike.\"%A&B, Cia%\""))
+            .order(QStringLiteral("nome_razao"), true)
+            .execute());
+  Seen seen = server.last();
+  EXPECT_EQ(seen.method, "GET");
+  EXPECT_EQ(seen.target, "/rest/v1/cliente?select=id%2Cnome_razao&or=%28nome_razao.ilike.%22%25A%26B%2C%20Cia%25%22%29"
+                         "&order=nome_razao.asc.nullslast");
+  EXPECT_EQ(header(seen, "Content-Type"), "application/json");
+  EXPECT_EQ(header(seen, "Accept-Profile"), "public");
+  EXPECT_EQ(header(seen, "Apikey"), "anon");
+
+  wire::Json body = wire::Json::object();
+  body["nome_razao"] = "Cooperativa São José";
+  await(client.from(QStringLiteral("cliente")).insert(body).execute());
+  seen = server.last();
+  EXPECT_EQ(seen.method, "POST");
+  EXPECT_EQ(seen.body, R"({"nome_razao":"Cooperativa São José"})");
+  EXPECT_EQ(header(seen, "Content-Profile"), "public");
+
+  try {
+    await(client.from(QStringLiteral("broken")).select(QStringLiteral("*")).execute());
+    FAIL();
+  } catch (const HttpError &e) {
+    EXPECT_EQ(e.description(), QStringLiteral("Status Code: 503 Body: down for maintenance"));
+  }
+}
+
+TEST(QtHttpTransport, RefusedConnectionIsATransportError) {
+  int port;
+  {
+    LoopbackServer server; // take a free port, then close it
+    port = server.port();
+  }
+  BackendClient client(BackendConfig::make(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("anon")),
+                       std::make_shared<QtHttpTransport>());
+  try {
+    await(client.from(QStringLiteral("cliente")).select(QStringLiteral("*")).execute());
+    FAIL();
+  } catch (const TransportError &e) {
+    EXPECT_FALSE(e.description().isEmpty());
+  }
+}
