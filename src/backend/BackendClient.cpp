@@ -1,5 +1,7 @@
 #include "backend/BackendClient.h"
 
+#include "backend/AuthClient.h"
+
 #include "BuildConfig.h"
 #include "backend/Errors.h"
 #include "backend/PercentEncoding.h"
@@ -10,7 +12,11 @@
 namespace varnel {
 
 BackendClient::BackendClient(BackendConfig config, std::shared_ptr<HttpTransport> transport)
-    : m_config(std::move(config)), m_transport(std::move(transport)) {}
+    : m_config(std::move(config)), m_transport(std::move(transport)), m_auth(std::make_unique<AuthClient>(*this)) {
+  m_tokenSource = m_auth.get();
+}
+
+BackendClient::~BackendClient() = default;
 
 HttpHeaders BackendClient::identificationHeaders() const {
   HttpHeaders headers;
@@ -41,6 +47,23 @@ QCoro::Task<HttpResponse> BackendClient::sendWithCredentials(HttpRequest request
       request.headers.set("Authorization", "Bearer " + token->toUtf8());
   }
   HttpResponse response = co_await m_transport->send(std::move(request));
+  co_return response;
+}
+
+QCoro::Task<HttpResponse> BackendClient::invokeFunction(QString name, nlohmann::ordered_json body,
+                                                        std::optional<QString> accessToken) {
+  HttpRequest request;
+  request.method = "POST";
+  request.url = (m_config.functionsBase() + QLatin1Char('/')).toUtf8() + percentEncodePath(name);
+  request.headers = defaultHeaders();
+  request.headers.set("Content-Type", "application/json");
+  request.body = QByteArray::fromStdString(body.dump());
+  if (accessToken) {
+    request.headers.set("Authorization", "Bearer " + accessToken->toUtf8());
+    HttpResponse response = co_await m_transport->send(std::move(request));
+    co_return response;
+  }
+  HttpResponse response = co_await sendWithCredentials(std::move(request));
   co_return response;
 }
 

@@ -1,0 +1,310 @@
+#include "backend/AuthClient.h"
+
+#include <QCoroSignal>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QRandomGenerator>
+
+namespace varnel {
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+std::optional<QString> textKey(const Json &json, const char *key) {
+  const auto it = json.find(key);
+  if (it == json.end() || !it->is_string())
+    return std::nullopt;
+  return QString::fromStdString(it->get<std::string>());
+}
+
+Json parseJson(const QByteArray &body) {
+  return Json::parse(body.constData(), body.constData() + body.size(), nullptr, false);
+}
+
+Json parseReply(const QByteArray &body) {
+  Json json = parseJson(body);
+  if (json.is_discarded())
+    throw DecodingError(QStringLiteral("Não foi possível ler a resposta do serviço de autenticação."));
+  return json;
+}
+
+} // namespace
+
+AuthError::AuthError(int status, QString text, std::optional<QString> code)
+    : VarnelError(std::move(text)), m_status(status), m_code(std::move(code)) {}
+
+AuthError AuthError::fromReply(int status, const QByteArray &body) {
+  const Json json = parseJson(body);
+  if (!json.is_object())
+    return AuthError(status, QStringLiteral("Unexpected error"));
+  std::optional<QString> code = textKey(json, "error_code");
+  if (!code)
+    code = textKey(json, "code");
+  for (const char *key : {"msg", "message", "error_description", "error"}) {
+    if (auto text = textKey(json, key))
+      return AuthError(status, *text, code);
+  }
+  return AuthError(status, QStringLiteral("Unknown"), code);
+}
+
+SessionMissingError::SessionMissingError() : VarnelError(QStringLiteral("Auth session missing!")) {}
+
+std::optional<double> jwtExpiry(const QString &token) {
+  const QStringList parts = token.split(QLatin1Char('.'));
+  if (parts.size() != 3)
+    return std::nullopt;
+  const auto decoded = QByteArray::fromBase64Encoding(
+      parts[1].toLatin1(), QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
+  if (!decoded)
+    return std::nullopt;
+  const Json payload = parseJson(*decoded);
+  if (!payload.is_object() || !payload.contains("exp") || !payload["exp"].is_number())
+    return std::nullopt;
+  return payload["exp"].get<double>();
+}
+
+QString pkceChallenge(const QString &verifier) {
+  const QByteArray digest = QCryptographicHash::hash(verifier.toLatin1(), QCryptographicHash::Sha256);
+  return QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+AuthClient::AuthClient(BackendClient &client, QObject *parent)
+    : QObject(parent), m_client(client),
+      m_clock([] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }) {
+  m_timer.setInterval(kAutoRefreshIntervalMs);
+  connect(&m_timer, &QTimer::timeout, this, [this] { refreshIfExpiringSoon(); });
+}
+
+QString AuthClient::codeVerifierKey() const {
+  return m_client.config().sessionStorageKey() + QStringLiteral("-code-verifier");
+}
+
+std::optional<Session> AuthClient::currentSession() const {
+  const std::optional<QByteArray> stored =
+      m_client.sessionStorage().retrieve(m_client.config().sessionStorageKey());
+  if (!stored)
+    return std::nullopt;
+  try {
+    return authcoding::decodeSession(parseReply(*stored), now());
+  } catch (const VarnelError &) {
+    return std::nullopt;
+  }
+}
+
+void AuthClient::storeSession(const Session &session) {
+  m_client.sessionStorage().store(m_client.config().sessionStorageKey(),
+                                  QByteArray::fromStdString(authcoding::encodeSession(session).dump()));
+  startAutoRefresh();
+}
+
+void AuthClient::removeSession() {
+  m_client.sessionStorage().remove(m_client.config().sessionStorageKey());
+  m_client.sessionStorage().remove(codeVerifierKey());
+  stopAutoRefresh();
+}
+
+void AuthClient::startAutoRefresh() {
+  if (!m_timer.isActive())
+    m_timer.start();
+}
+
+void AuthClient::stopAutoRefresh() { m_timer.stop(); }
+
+QCoro::Task<HttpResponse> AuthClient::send(QByteArray method, QByteArray path, QByteArray query,
+                                           std::optional<Json> body, std::optional<QString> bearer) {
+  HttpRequest request;
+  request.method = std::move(method);
+  request.url = (m_client.config().authBase() + QLatin1Char('/')).toUtf8() + path;
+  if (!query.isEmpty())
+    request.url += '?' + query;
+  const QByteArray key = m_client.config().apiKey.toUtf8();
+  request.headers.set("Apikey", key);
+  request.headers.set("Authorization", "Bearer " + (bearer ? bearer->toUtf8() : key));
+  request.headers.set("X-Supabase-Api-Version", "2024-01-01");
+  if (body) {
+    request.headers.set("Content-Type", "application/json");
+    request.body = QByteArray::fromStdString(body->dump());
+  }
+  const HttpHeaders identification = m_client.identificationHeaders();
+  for (const auto &[name, value] : identification.entries())
+    request.headers.set(name, value);
+
+  HttpResponse response = co_await m_client.transport().send(std::move(request));
+  if (response.status < 200 || response.status > 299)
+    throw AuthError::fromReply(response.status, response.body);
+  co_return response;
+}
+
+QCoro::Task<Session> AuthClient::signInWithPassword(QString email, QString password) {
+  Json body = Json::object();
+  body["email"] = email.toStdString();
+  body["password"] = password.toStdString();
+  const HttpResponse response =
+      co_await send(QByteArray("POST"), QByteArray("token"), QByteArray("grant_type=password"),
+                    std::move(body));
+  const Session session = authcoding::decodeSession(parseReply(response.body), now());
+  storeSession(session);
+  co_return Session(session);
+}
+
+QCoro::Task<void> AuthClient::signOut() {
+  const std::optional<Session> session = currentSession();
+  if (!session) {
+    removeSession();
+    co_return;
+  }
+  removeSession();
+  bool accepted = false;
+  std::exception_ptr failure;
+  try {
+    co_await send(QByteArray("POST"), QByteArray("logout"), QByteArray("scope=global"),
+                  std::nullopt, session->accessToken);
+    accepted = true;
+  } catch (const AuthError &error) {
+    // The service no longer knows the token: the session is over anyway.
+    accepted = error.status() == 401 || error.status() == 403 || error.status() == 404;
+    if (!accepted)
+      failure = std::current_exception();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (!accepted)
+    std::rethrow_exception(failure);
+}
+
+QCoro::Task<Session> AuthClient::refreshOnce(QString refreshToken) {
+  Json body = Json::object();
+  body["refresh_token"] = refreshToken.toStdString();
+  try {
+    const HttpResponse response =
+        co_await send(QByteArray("POST"), QByteArray("token"), QByteArray("grant_type=refresh_token"), std::move(body));
+    const Session session = authcoding::decodeSession(parseReply(response.body), now());
+    storeSession(session);
+    co_return Session(session);
+  } catch (const AuthError &error) {
+    // A refresh token the service rejects will never work again; network
+    // failures and server errors keep the session for the next attempt.
+    if (error.status() >= 400 && error.status() < 500) {
+      const std::optional<Session> stored = currentSession();
+      if (stored && stored->refreshToken == refreshToken)
+        removeSession();
+    }
+    throw;
+  }
+}
+
+QCoro::Task<Session> AuthClient::refreshSession(QString refreshToken) {
+  // One refresh at a time: a refresh token is spent by its first use.
+  while (m_refreshing)
+    co_await qCoro(this, &AuthClient::refreshFinished);
+  m_refreshing = true;
+  std::exception_ptr failure;
+  std::optional<Session> result;
+  try {
+    result = co_await refreshOnce(std::move(refreshToken));
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  m_refreshing = false;
+  emit refreshFinished();
+  if (failure)
+    std::rethrow_exception(failure);
+  co_return Session(*result);
+}
+
+QCoro::Task<Session> AuthClient::validSession() {
+  while (m_refreshing)
+    co_await qCoro(this, &AuthClient::refreshFinished);
+  const std::optional<Session> session = currentSession();
+  if (!session)
+    throw SessionMissingError();
+  if (session->expiresAt - now() > kExpiryMarginSeconds)
+    co_return Session(*session);
+  Session refreshed = co_await refreshSession(session->refreshToken);
+  co_return refreshed;
+}
+
+QCoro::Task<void> AuthClient::refreshIfExpiringSoon() {
+  if (m_refreshing)
+    co_return;
+  const std::optional<Session> session = currentSession();
+  if (!session || session->expiresAt - now() > kAutoRefreshThresholdSeconds)
+    co_return;
+  try {
+    co_await refreshSession(session->refreshToken);
+  } catch (...) {
+    // The next request or the next round tries again.
+  }
+}
+
+QCoro::Task<std::optional<QString>> AuthClient::accessTokenForRequest() {
+  try {
+    const Session session = co_await validSession();
+    co_return std::optional<QString>(session.accessToken);
+  } catch (...) {
+  }
+  co_return std::nullopt;
+}
+
+QCoro::Task<SignUpResult> AuthClient::signUp(QString email, QString password, Json data) {
+  QByteArray random(64, Qt::Uninitialized);
+  QRandomGenerator::system()->generate(reinterpret_cast<quint32 *>(random.data()),
+                                       reinterpret_cast<quint32 *>(random.data() + random.size()));
+  const QString verifier = QString::fromLatin1(
+      random.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+  m_client.sessionStorage().store(codeVerifierKey(), verifier.toLatin1());
+
+  Json body = Json::object();
+  body["email"] = email.toStdString();
+  body["password"] = password.toStdString();
+  body["data"] = std::move(data);
+  body["code_challenge"] = pkceChallenge(verifier).toStdString();
+  body["code_challenge_method"] = "s256";
+  const HttpResponse response = co_await send(QByteArray("POST"), QByteArray("signup"), QByteArray(), std::move(body));
+  const Json reply = parseReply(response.body);
+  SignUpResult result;
+  if (authcoding::isSession(reply)) {
+    result.session = authcoding::decodeSession(reply, now());
+    result.user = result.session->user;
+    storeSession(*result.session);
+  } else {
+    result.user = authcoding::decodeUser(reply);
+  }
+  co_return SignUpResult(result);
+}
+
+QCoro::Task<Session> AuthClient::setSession(QString accessToken, QString refreshToken) {
+  const std::optional<double> expiry = jwtExpiry(accessToken);
+  if (!expiry)
+    throw DecodingError(QStringLiteral("Não foi possível ler o token de acesso da sessão."));
+  if (*expiry <= now()) {
+    Session refreshed = co_await refreshSession(std::move(refreshToken));
+    co_return refreshed;
+  }
+  const HttpResponse response = co_await send(QByteArray("GET"), QByteArray("user"), QByteArray(), std::nullopt, accessToken);
+  Session session;
+  session.accessToken = accessToken;
+  session.tokenType = QStringLiteral("bearer");
+  session.expiresAt = *expiry;
+  session.expiresIn = *expiry - now();
+  session.refreshToken = refreshToken;
+  session.user = authcoding::decodeUser(parseReply(response.body));
+  storeSession(session);
+  co_return Session(session);
+}
+
+QCoro::Task<AuthUser> AuthClient::updateUser(Json attributes) {
+  const Session session = co_await validSession();
+  const HttpResponse response =
+      co_await send(QByteArray("PUT"), QByteArray("user"), QByteArray(), std::move(attributes), session.accessToken);
+  const AuthUser user = authcoding::decodeUser(parseReply(response.body));
+  std::optional<Session> stored = currentSession();
+  if (stored && stored->accessToken == session.accessToken) {
+    stored->user = user;
+    storeSession(*stored);
+  }
+  co_return AuthUser(user);
+}
+
+} // namespace varnel

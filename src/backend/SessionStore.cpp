@@ -1,0 +1,36 @@
+#include "backend/SessionStore.h"
+
+#include "backend/AuthClient.h"
+
+namespace varnel {
+
+SessionStore::SessionStore(BackendClient &client, QObject *parent) : QObject(parent), m_client(client) {}
+
+void SessionStore::setSession(std::optional<Session> session) {
+  if (session == m_session)
+    return;
+  m_session = std::move(session);
+  emit sessionChanged();
+}
+
+QCoro::Task<void> SessionStore::signIn(QString email, QString password) {
+  Session session = co_await m_client.auth().signInWithPassword(std::move(email), std::move(password));
+  setSession(std::move(session));
+}
+
+QCoro::Task<void> SessionStore::signOut() {
+  std::exception_ptr failure;
+  try {
+    co_await m_client.auth().signOut();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  // The stored session is removed before the logout request goes out, so
+  // whatever the reply, nobody is signed in any more: the screens must not
+  // stay open for the previous user.
+  setSession(std::nullopt);
+  if (failure)
+    std::rethrow_exception(failure);
+}
+
+} // namespace varnel
