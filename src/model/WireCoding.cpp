@@ -110,7 +110,8 @@ void detail::throwShape(const char *expected) {
 }
 
 void detail::parseDocument(const QByteArray &body, const std::function<void(simdjson::dom::element)> &read) {
-  simdjson::dom::parser parser;
+  // The parser keeps its buffers between replies; a list screen reloads often.
+  thread_local simdjson::dom::parser parser;
   simdjson::dom::element doc;
   simdjson::error_code error;
   if (body.capacity() - body.size() > static_cast<qsizetype>(simdjson::SIMDJSON_PADDING)) {
