@@ -1,0 +1,68 @@
+#pragma once
+// The repository shape that both visit catalogs share: list the unarchived
+// entries by description, create, rename and archive. Each catalog is an
+// instance of it with its own record type and table.
+
+#include "backend/BackendClient.h"
+#include "backend/RestQuery.h"
+#include "repositories/RepositorySupport.h"
+
+#include <QCoroTask>
+
+namespace varnel {
+
+template <class Record> class CatalogRepository {
+public:
+  struct Insert {
+    QUuid id;
+    QString descricao;
+    wire::Json toJson() const {
+      wire::Json j = wire::Json::object();
+      j["id"] = wire::uuidUtf8(id);
+      j["descricao"] = wire::utf8(descricao);
+      return j;
+    }
+  };
+  struct Update {
+    QString descricao;
+    wire::Json toJson() const { return wire::Json{{"descricao", wire::utf8(descricao)}}; }
+  };
+  struct Patch {
+    QString deletedAt;
+    wire::Json toJson() const { return wire::Json{{"deleted_at", wire::utf8(deletedAt)}}; }
+  };
+
+  CatalogRepository(BackendClient &client, QString table) : m_client(&client), m_table(std::move(table)) {}
+
+  const QString &table() const { return m_table; }
+
+  // Unarchived entries, by description; a search keeps those whose
+  // description contains it, ignoring case.
+  QCoro::Task<QList<Record>> list(std::optional<QString> search = std::nullopt) const {
+    RestQuery query = m_client->from(m_table);
+    query.select(QStringLiteral("*")).isNull(QStringLiteral("deleted_at"));
+    if (const auto term = repo::searchTerm(search))
+      query.orFilter(repo::ilikeCondition(QStringLiteral("descricao"), *term));
+    query.order(QStringLiteral("descricao"), true, false);
+    QList<Record> rows = co_await query.template executeDecoding<QList<Record>>();
+    co_return rows;
+  }
+
+  QCoro::Task<void> create(Record item) const {
+    co_await m_client->from(m_table).insert(Insert{item.id, item.descricao}).execute();
+  }
+
+  QCoro::Task<void> update(Record item) const {
+    co_await m_client->from(m_table).update(Update{item.descricao}).eq(QStringLiteral("id"), wire::uuidText(item.id)).execute();
+  }
+
+  QCoro::Task<void> archive(QUuid id) const {
+    co_await m_client->from(m_table).update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id)).execute();
+  }
+
+private:
+  BackendClient *m_client;
+  QString m_table;
+};
+
+} // namespace varnel

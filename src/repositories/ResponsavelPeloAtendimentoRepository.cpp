@@ -1,0 +1,93 @@
+#include "repositories/ResponsavelPeloAtendimentoRepository.h"
+
+#include "backend/RestQuery.h"
+
+namespace varnel {
+
+namespace {
+void putText(wire::Json &j, const char *key, const std::optional<QString> &value) {
+  if (value)
+    j[key] = wire::utf8(*value);
+}
+} // namespace
+
+wire::Json ResponsavelPeloAtendimentoRepository::Insert::toJson() const {
+  wire::Json j = wire::Json::object();
+  j["id"] = wire::uuidUtf8(responsavel.id);
+  j["nome"] = wire::utf8(responsavel.nome);
+  putText(j, "email", responsavel.email);
+  putText(j, "cidade", responsavel.cidade);
+  putText(j, "assinatura_path", responsavel.assinaturaPath);
+  putText(j, "role", responsavel.role);
+  return j;
+}
+
+wire::Json ResponsavelPeloAtendimentoRepository::Update::toJson() const {
+  wire::Json j = wire::Json::object();
+  j["nome"] = wire::utf8(responsavel.nome);
+  putText(j, "email", responsavel.email);
+  putText(j, "cidade", responsavel.cidade);
+  putText(j, "role", responsavel.role);
+  return j;
+}
+
+ResponsavelPeloAtendimentoRepository::ResponsavelPeloAtendimentoRepository(BackendClient &client, QString table)
+    : m_client(&client), m_table(std::move(table)) {}
+
+QString ResponsavelPeloAtendimentoRepository::displayName(const std::optional<QString> &email) {
+  const QString fallback = QStringLiteral("Veterinário");
+  if (!email || email->isEmpty())
+    return fallback;
+  const QStringList pieces = email->split(QLatin1Char('@'), Qt::SkipEmptyParts);
+  QString base = pieces.isEmpty() ? *email : pieces.first();
+  base.replace(QLatin1Char('.'), QLatin1Char(' '));
+  base.replace(QLatin1Char('_'), QLatin1Char(' '));
+  base.replace(QLatin1Char('-'), QLatin1Char(' '));
+  QStringList words;
+  for (const QString &word : base.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    words.push_back(word.left(1).toUpper() + word.mid(1).toLower());
+  if (words.isEmpty())
+    return fallback;
+  return words.join(QLatin1Char(' '));
+}
+
+QCoro::Task<QList<ResponsavelPeloAtendimento>> ResponsavelPeloAtendimentoRepository::list() const {
+  RestQuery query = m_client->from(m_table);
+  query.select(QStringLiteral("*")).order(QStringLiteral("nome"), true, false);
+  QList<ResponsavelPeloAtendimento> rows = co_await query.executeDecoding<QList<ResponsavelPeloAtendimento>>();
+  co_return rows;
+}
+
+QCoro::Task<void> ResponsavelPeloAtendimentoRepository::createIfMissing(ResponsavelPeloAtendimento responsavel) const {
+  const QList<ResponsavelPeloAtendimento> existing = co_await list();
+  for (const auto &entry : existing) {
+    if (entry.id == responsavel.id)
+      co_return;
+  }
+  co_await m_client->from(m_table).insert(Insert{std::move(responsavel)}).execute();
+}
+
+QCoro::Task<void> ResponsavelPeloAtendimentoRepository::update(ResponsavelPeloAtendimento responsavel) const {
+  const QString id = wire::uuidText(responsavel.id);
+  co_await m_client->from(m_table).update(Update{std::move(responsavel)}).eq(QStringLiteral("id"), id).execute();
+}
+
+QCoro::Task<ResponsavelPeloAtendimento>
+ResponsavelPeloAtendimentoRepository::ensureForUser(QUuid userId, std::optional<QString> email) const {
+  if (email)
+    email = email->trimmed().toLower();
+  const QList<ResponsavelPeloAtendimento> existing = co_await list();
+  for (const auto &entry : existing) {
+    if (entry.id == userId)
+      co_return ResponsavelPeloAtendimento(entry);
+  }
+  ResponsavelPeloAtendimento created;
+  created.id = userId;
+  created.nome = displayName(email);
+  created.email = email;
+  created.role = QStringLiteral("veterinario");
+  co_await m_client->from(m_table).insert(Insert{created}).execute();
+  co_return ResponsavelPeloAtendimento(created);
+}
+
+} // namespace varnel
