@@ -1,12 +1,11 @@
-#include "app/MainWindow.h"
+#include "app/VarnelApp.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Varnel"));
-  QApplication::setOrganizationDomain(QStringLiteral("varnel.app"));
-  varnel::MainWindow window;
-  window.show();
-  return app.exec();
+  QApplication application(argc, argv);
+  varnel::VarnelApp::setUpApplication();
+  varnel::VarnelApp app;
+  app.start();
+  return application.exec();
 }

@@ -1,0 +1,45 @@
+#pragma once
+// The "Verificar Atualizações..." command: checks the update feed and tells
+// the user what it found. Installing is left to the user's browser.
+
+#include "platform/UpdateChecker.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+namespace varnel {
+
+class AppUpdater : public QObject {
+  Q_OBJECT
+public:
+  AppUpdater(std::unique_ptr<UpdateChecker> checker, bool automaticChecks, QObject *parent = nullptr);
+  // The checker over the build's feed URL and version.
+  static std::unique_ptr<UpdateChecker> makeBuildChecker();
+
+  // Asks the feed now and shows the answer over parent.
+  void checkForUpdates(QWidget *parent);
+  // At start: only when the build enables automatic checks, and it speaks
+  // up only when a newer version exists.
+  void checkInBackground(QWidget *parent);
+  bool isChecking() const { return m_running.has_value(); }
+
+  // The title and text of the answer dialog.
+  static QString resultTitle(const UpdateCheckResult &result);
+  static QString resultText(const UpdateCheckResult &result, const QString &currentVersion);
+
+signals:
+  void checkFinished();
+
+private:
+  QCoro::Task<> run(QPointer<QWidget> parent, bool quiet);
+  void present(QWidget *parent, const UpdateCheckResult &result);
+
+  std::unique_ptr<UpdateChecker> m_checker;
+  bool m_automaticChecks;
+  std::optional<QCoro::Task<>> m_running;
+};
+
+} // namespace varnel

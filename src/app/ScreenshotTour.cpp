@@ -1,0 +1,174 @@
+// Screenshot tour: runs the real window against the configured back-end,
+// walks through login and the shell, and saves each screen as a PNG.
+//
+//   printf '%s\n%s\n' EMAIL PASSWORD | varnel-screenshots OUTPUT_DIR
+//
+// The remembered e-mail goes to a throwaway settings file and the password
+// to an in-memory store, so the user's own preferences and keyring are not
+// touched.
+
+#include "app/AppUpdater.h"
+#include "app/LoginView.h"
+#include "app/LoginViewModel.h"
+#include "app/MainView.h"
+#include "app/MainWindow.h"
+#include "app/RootView.h"
+#include "app/VarnelApp.h"
+#include "backend/SessionStore.h"
+#include "backend/SupabaseManager.h"
+#include "platform/CredentialStore.h"
+#include "platform/LoginPreferences.h"
+
+#include <QApplication>
+#include <QCoroTimer>
+#include <QDir>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+#include <map>
+
+using namespace varnel;
+using namespace std::chrono_literals;
+
+namespace {
+
+class MemoryCredentialStore : public CredentialStore {
+public:
+  void savePassword(const QString &password, const QString &account, const QString &service) override {
+    m_items[{account, service}] = password;
+  }
+  std::optional<QString> loadPassword(const QString &account, const QString &service) override {
+    auto it = m_items.find({account, service});
+    if (it == m_items.end())
+      return std::nullopt;
+    return it->second;
+  }
+  void deletePassword(const QString &account, const QString &service) override { m_items.erase({account, service}); }
+
+private:
+  std::map<std::pair<QString, QString>, QString> m_items;
+};
+
+struct Tour {
+  VarnelApp &app;
+  QDir out;
+  QString email;
+  QString password;
+  int failures = 0;
+
+  void save(QWidget &widget, const QString &name) {
+    const QString path = out.filePath(name + QStringLiteral(".png"));
+    if (widget.grab().save(path)) {
+      std::fprintf(stdout, "%s\n", qPrintable(path));
+    } else {
+      std::fprintf(stderr, "varnel-screenshots: could not write %s\n", qPrintable(path));
+      ++failures;
+    }
+  }
+
+  QCoro::Task<bool> waitFor(std::function<bool()> condition, std::chrono::milliseconds limit = 10s) {
+    for (auto waited = 0ms; waited < limit; waited += 50ms) {
+      if (condition())
+        co_return true;
+      co_await QCoro::sleepFor(50ms);
+    }
+    co_return condition();
+  }
+
+  QCoro::Task<int> run() {
+    MainWindow &window = app.window();
+    RootView &root = window.rootView();
+    app.start();
+    co_await QCoro::sleepFor(800ms);
+    save(window, QStringLiteral("01-login"));
+
+    LoginViewModel *login = &root.loginView()->model();
+    login->setEmail(QStringLiteral("  ") + email.toUpper() + QStringLiteral(" "));
+    login->setPassword(QStringLiteral("senha-errada"));
+    login->signIn();
+    co_await waitFor([&] { return !login->isLoading(); });
+    co_await QCoro::sleepFor(200ms);
+    save(window, QStringLiteral("02-login-error"));
+
+    login->setRememberMe(true);
+    login->setPassword(password);
+    login->signIn();
+    if (!co_await waitFor([&] { return root.mainView() != nullptr; })) {
+      std::fprintf(stderr, "varnel-screenshots: sign-in did not succeed: %s\n",
+                   qPrintable(login->errorMessage().value_or(QStringLiteral("?"))));
+      co_return 1;
+    }
+    co_await QCoro::sleepFor(800ms);
+    save(window, QStringLiteral("03-shell-dashboard"));
+
+    root.mainView()->tabButton(MainTab::Atendimentos)->click();
+    co_await QCoro::sleepFor(300ms);
+    save(window, QStringLiteral("04-shell-atendimentos"));
+
+    root.mainView()->tabButton(MainTab::Classificacoes)->click();
+    co_await QCoro::sleepFor(300ms);
+    save(window, QStringLiteral("05-shell-classificacoes"));
+
+    // The update command's answer, shown in its own dialog.
+    QTimer::singleShot(1500ms, [this] {
+      if (QWidget *dialog = QApplication::activeModalWidget()) {
+        save(*dialog, QStringLiteral("06-update-check"));
+        dialog->close();
+      }
+    });
+    window.checkForUpdatesAction()->trigger();
+    co_await waitFor([&] { return !app.updater().isChecking(); }, 20s);
+    co_await QCoro::sleepFor(300ms);
+
+    root.mainView()->signOutButton()->click();
+    if (!co_await waitFor([&] { return root.loginView() != nullptr; })) {
+      std::fprintf(stderr, "varnel-screenshots: \"Sair\" did not return to the login screen\n");
+      co_return 1;
+    }
+    co_await QCoro::sleepFor(800ms);
+    save(window, QStringLiteral("07-login-remembered"));
+    co_return failures == 0 ? 0 : 1;
+  }
+};
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: printf '%%s\\n%%s\\n' EMAIL PASSWORD | varnel-screenshots OUTPUT_DIR\n");
+    return 2;
+  }
+  VarnelApp::setUpApplication();
+  QDir out(QString::fromLocal8Bit(argv[1]));
+  if (!out.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "varnel-screenshots: cannot create %s\n", argv[1]);
+    return 2;
+  }
+  QTextStream input(stdin);
+  const QString email = input.readLine().trimmed();
+  const QString password = input.readLine();
+  if (email.isEmpty() || password.isEmpty()) {
+    std::fprintf(stderr, "varnel-screenshots: expected the e-mail and the password on standard input\n");
+    return 2;
+  }
+
+  QTemporaryDir settingsDir;
+  QSettings settings(settingsDir.filePath(QStringLiteral("login.ini")), QSettings::IniFormat);
+  auto preferences = std::make_unique<LoginPreferences>(settings);
+  VarnelApp app(SupabaseManager::shared().client(), std::make_unique<MemoryCredentialStore>(), std::move(preferences),
+                std::make_unique<AppUpdater>(AppUpdater::makeBuildChecker(), false));
+
+  Tour tour{app, out, email, password};
+  int status = 1;
+  auto running = [&]() -> QCoro::Task<> {
+    status = co_await tour.run();
+    QApplication::exit(status);
+  }();
+  application.exec();
+  return status;
+}

@@ -1,0 +1,33 @@
+#include "app/SectionScreens.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace varnel {
+
+QWidget *createSectionScreen(MainTab tab, SessionStore &, const QUuid &, QWidget *parent) {
+  return createUnavailableSection(tab, parent);
+}
+
+QWidget *createUnavailableSection(MainTab tab, QWidget *parent) {
+  auto *screen = new QWidget(parent);
+  screen->setObjectName(QStringLiteral("unavailableSection"));
+  auto *layout = new QVBoxLayout(screen);
+  layout->addStretch(1);
+  auto *title = new QLabel(mainTabTitle(tab), screen);
+  QFont font = title->font();
+  font.setPointSizeF(font.pointSizeF() * 1.6);
+  font.setBold(true);
+  title->setFont(font);
+  title->setAlignment(Qt::AlignCenter);
+  layout->addWidget(title);
+  auto *note = new QLabel(QStringLiteral("Esta seção ainda não está disponível."), screen);
+  note->setObjectName(QStringLiteral("unavailableNote"));
+  note->setAlignment(Qt::AlignCenter);
+  note->setForegroundRole(QPalette::PlaceholderText);
+  layout->addWidget(note);
+  layout->addStretch(1);
+  return screen;
+}
+
+} // namespace varnel

@@ -1,0 +1,77 @@
+#include "platform/KeychainCredentialStore.h"
+
+#include <qt6keychain/keychain.h>
+
+#include <QEventLoop>
+#include <QStringDecoder>
+#include <QTimer>
+
+namespace varnel {
+
+namespace {
+
+// Runs a job to its end on a local event loop and returns its status
+// (QKeychain::Error as a number, 0 for success).
+int runJob(QKeychain::Job &job, std::chrono::milliseconds timeout) {
+  job.setAutoDelete(false);
+  job.setInsecureFallback(false);
+  QEventLoop loop;
+  bool finished = false;
+  QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+    finished = true;
+    loop.quit();
+  });
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(timeout);
+  job.start();
+  if (!finished)
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (!finished)
+    return KeychainCredentialStore::timeoutStatus;
+  return static_cast<int>(job.error());
+}
+
+} // namespace
+
+KeychainCredentialStore::KeychainCredentialStore(std::chrono::milliseconds timeout) : m_timeout(timeout) {}
+
+void KeychainCredentialStore::savePassword(const QString &password, const QString &account, const QString &service) {
+  // Start from a clean slot; whatever the delete reports, the write decides.
+  {
+    QKeychain::DeletePasswordJob removal(service);
+    removal.setKey(account);
+    runJob(removal, m_timeout);
+  }
+  QKeychain::WritePasswordJob job(service);
+  job.setKey(account);
+  job.setBinaryData(password.toUtf8());
+  const int status = runJob(job, m_timeout);
+  if (status != QKeychain::NoError)
+    throw KeychainError(status, keychainSaveFailureText(status));
+}
+
+std::optional<QString> KeychainCredentialStore::loadPassword(const QString &account, const QString &service) {
+  QKeychain::ReadPasswordJob job(service);
+  job.setKey(account);
+  if (runJob(job, m_timeout) != QKeychain::NoError)
+    return std::nullopt;
+  const QByteArray data = job.binaryData();
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = decoder.decode(data);
+  if (decoder.hasError())
+    return std::nullopt;
+  return text;
+}
+
+void KeychainCredentialStore::deletePassword(const QString &account, const QString &service) {
+  QKeychain::DeletePasswordJob job(service);
+  job.setKey(account);
+  const int status = runJob(job, m_timeout);
+  if (status == QKeychain::NoError || status == QKeychain::EntryNotFound)
+    return;
+  throw KeychainError(status, keychainDeleteFailureText(status));
+}
+
+} // namespace varnel
