@@ -111,13 +111,13 @@ void AuthClient::startAutoRefresh() {
 
 void AuthClient::stopAutoRefresh() { m_timer.stop(); }
 
-QCoro::Task<HttpResponse> AuthClient::send(QByteArray method, QByteArray path, QByteArray query,
+QCoro::Task<HttpResponse> AuthClient::send(const char *method, const char *path, const char *query,
                                            std::optional<Json> body, std::optional<QString> bearer) {
   HttpRequest request;
-  request.method = std::move(method);
+  request.method = method;
   request.url = (m_client.config().authBase() + QLatin1Char('/')).toUtf8() + path;
-  if (!query.isEmpty())
-    request.url += '?' + query;
+  if (*query)
+    request.url += QByteArray("?") + query;
   const QByteArray key = m_client.config().apiKey.toUtf8();
   request.headers.set("Apikey", key);
   request.headers.set("Authorization", "Bearer " + (bearer ? bearer->toUtf8() : key));
@@ -141,7 +141,7 @@ QCoro::Task<Session> AuthClient::signInWithPassword(QString email, QString passw
   body["email"] = email.toStdString();
   body["password"] = password.toStdString();
   const HttpResponse response =
-      co_await send(QByteArray("POST"), QByteArray("token"), QByteArray("grant_type=password"),
+      co_await send("POST", "token", "grant_type=password",
                     std::move(body));
   const Session session = authcoding::decodeSession(parseReply(response.body), now());
   storeSession(session);
@@ -158,7 +158,7 @@ QCoro::Task<void> AuthClient::signOut() {
   bool accepted = false;
   std::exception_ptr failure;
   try {
-    co_await send(QByteArray("POST"), QByteArray("logout"), QByteArray("scope=global"),
+    co_await send("POST", "logout", "scope=global",
                   std::nullopt, session->accessToken);
     accepted = true;
   } catch (const AuthError &error) {
@@ -178,7 +178,7 @@ QCoro::Task<Session> AuthClient::refreshOnce(QString refreshToken) {
   body["refresh_token"] = refreshToken.toStdString();
   try {
     const HttpResponse response =
-        co_await send(QByteArray("POST"), QByteArray("token"), QByteArray("grant_type=refresh_token"), std::move(body));
+        co_await send("POST", "token", "grant_type=refresh_token", std::move(body));
     const Session session = authcoding::decodeSession(parseReply(response.body), now());
     storeSession(session);
     co_return Session(session);
@@ -261,7 +261,7 @@ QCoro::Task<SignUpResult> AuthClient::signUp(QString email, QString password, Js
   body["data"] = std::move(data);
   body["code_challenge"] = pkceChallenge(verifier).toStdString();
   body["code_challenge_method"] = "s256";
-  const HttpResponse response = co_await send(QByteArray("POST"), QByteArray("signup"), QByteArray(), std::move(body));
+  const HttpResponse response = co_await send("POST", "signup", "", std::move(body));
   const Json reply = parseReply(response.body);
   SignUpResult result;
   if (authcoding::isSession(reply)) {
@@ -282,7 +282,7 @@ QCoro::Task<Session> AuthClient::setSession(QString accessToken, QString refresh
     Session refreshed = co_await refreshSession(std::move(refreshToken));
     co_return refreshed;
   }
-  const HttpResponse response = co_await send(QByteArray("GET"), QByteArray("user"), QByteArray(), std::nullopt, accessToken);
+  const HttpResponse response = co_await send("GET", "user", "", std::nullopt, accessToken);
   Session session;
   session.accessToken = accessToken;
   session.tokenType = QStringLiteral("bearer");
@@ -297,7 +297,7 @@ QCoro::Task<Session> AuthClient::setSession(QString accessToken, QString refresh
 QCoro::Task<AuthUser> AuthClient::updateUser(Json attributes) {
   const Session session = co_await validSession();
   const HttpResponse response =
-      co_await send(QByteArray("PUT"), QByteArray("user"), QByteArray(), std::move(attributes), session.accessToken);
+      co_await send("PUT", "user", "", std::move(attributes), session.accessToken);
   const AuthUser user = authcoding::decodeUser(parseReply(response.body));
   std::optional<Session> stored = currentSession();
   if (stored && stored->accessToken == session.accessToken) {

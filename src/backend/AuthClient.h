@@ -96,7 +96,7 @@ signals:
 
 private:
   // path and query go out as given (they are fixed ASCII texts).
-  QCoro::Task<HttpResponse> send(QByteArray method, QByteArray path, QByteArray query,
+  QCoro::Task<HttpResponse> send(const char *method, const char *path, const char *query,
                                  std::optional<nlohmann::ordered_json> body,
                                  std::optional<QString> bearer = std::nullopt);
   QCoro::Task<Session> refreshOnce(QString refreshToken);

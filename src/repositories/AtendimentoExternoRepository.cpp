@@ -87,17 +87,23 @@ QCoro::Task<void> AtendimentoExternoRepository::create(AtendimentoExterno visit,
                                                        std::optional<QString> startLocation,
                                                        std::optional<QString> endLocation) const {
   const Insert payload{std::move(visit), userId, std::move(startLocation), std::move(endLocation)};
-  co_await m_client->from(m_table).insert(payload).execute();
+  RestQuery query = m_client->from(m_table);
+  query.insert(payload);
+  co_await query.execute();
 }
 
 QCoro::Task<void> AtendimentoExternoRepository::update(AtendimentoExterno visit) const {
   const QString id = wire::uuidText(visit.id);
   const Update payload{std::move(visit)};
-  co_await m_client->from(m_table).update(payload).eq(QStringLiteral("id"), id).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(payload).eq(QStringLiteral("id"), id);
+  co_await query.execute();
 }
 
 QCoro::Task<void> AtendimentoExternoRepository::archive(QUuid id) const {
-  co_await m_client->from(m_table).update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id)).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
+  co_await query.execute();
 }
 
 } // namespace varnel

@@ -49,15 +49,21 @@ public:
   }
 
   QCoro::Task<void> create(Record item) const {
-    co_await m_client->from(m_table).insert(Insert{item.id, item.descricao}).execute();
+    RestQuery query = m_client->from(m_table);
+    query.insert(Insert{item.id, item.descricao});
+    co_await query.execute();
   }
 
   QCoro::Task<void> update(Record item) const {
-    co_await m_client->from(m_table).update(Update{item.descricao}).eq(QStringLiteral("id"), wire::uuidText(item.id)).execute();
+    RestQuery query = m_client->from(m_table);
+    query.update(Update{item.descricao}).eq(QStringLiteral("id"), wire::uuidText(item.id));
+    co_await query.execute();
   }
 
   QCoro::Task<void> archive(QUuid id) const {
-    co_await m_client->from(m_table).update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id)).execute();
+    RestQuery query = m_client->from(m_table);
+    query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
+    co_await query.execute();
   }
 
 private:

@@ -90,16 +90,22 @@ QCoro::Task<QList<Cliente>> ClienteRepository::fetchByIds(QList<QUuid> ids) cons
 }
 
 QCoro::Task<void> ClienteRepository::create(Cliente cliente) const {
-  co_await m_client->from(m_table).insert(Insert{normalized(std::move(cliente))}).execute();
+  RestQuery query = m_client->from(m_table);
+  query.insert(Insert{normalized(std::move(cliente))});
+  co_await query.execute();
 }
 
 QCoro::Task<void> ClienteRepository::update(Cliente cliente) const {
   const QString id = wire::uuidText(cliente.id);
-  co_await m_client->from(m_table).update(Update{normalized(std::move(cliente))}).eq(QStringLiteral("id"), id).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(Update{normalized(std::move(cliente))}).eq(QStringLiteral("id"), id);
+  co_await query.execute();
 }
 
 QCoro::Task<void> ClienteRepository::archive(QUuid id) const {
-  co_await m_client->from(m_table).update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id)).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
+  co_await query.execute();
 }
 
 } // namespace varnel

@@ -48,12 +48,16 @@ QCoro::Task<std::optional<Profile>> ProfileRepository::fetch(QUuid userId) const
 }
 
 QCoro::Task<void> ProfileRepository::create(Profile profile) const {
-  co_await m_client->from(m_table).insert(Insert{std::move(profile)}).execute();
+  RestQuery query = m_client->from(m_table);
+  query.insert(Insert{std::move(profile)});
+  co_await query.execute();
 }
 
 QCoro::Task<void> ProfileRepository::update(Profile profile) const {
   const QString id = wire::uuidText(profile.userId);
-  co_await m_client->from(m_table).update(Update{std::move(profile)}).eq(QStringLiteral("user_id"), id).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(Update{std::move(profile)}).eq(QStringLiteral("user_id"), id);
+  co_await query.execute();
 }
 
 QCoro::Task<void> ProfileRepository::save(Profile profile) const {

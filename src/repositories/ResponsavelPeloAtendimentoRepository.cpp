@@ -64,12 +64,16 @@ QCoro::Task<void> ResponsavelPeloAtendimentoRepository::createIfMissing(Responsa
     if (entry.id == responsavel.id)
       co_return;
   }
-  co_await m_client->from(m_table).insert(Insert{std::move(responsavel)}).execute();
+  RestQuery query = m_client->from(m_table);
+  query.insert(Insert{std::move(responsavel)});
+  co_await query.execute();
 }
 
 QCoro::Task<void> ResponsavelPeloAtendimentoRepository::update(ResponsavelPeloAtendimento responsavel) const {
   const QString id = wire::uuidText(responsavel.id);
-  co_await m_client->from(m_table).update(Update{std::move(responsavel)}).eq(QStringLiteral("id"), id).execute();
+  RestQuery query = m_client->from(m_table);
+  query.update(Update{std::move(responsavel)}).eq(QStringLiteral("id"), id);
+  co_await query.execute();
 }
 
 QCoro::Task<ResponsavelPeloAtendimento>
@@ -86,7 +90,9 @@ ResponsavelPeloAtendimentoRepository::ensureForUser(QUuid userId, std::optional<
   created.nome = displayName(email);
   created.email = email;
   created.role = QStringLiteral("veterinario");
-  co_await m_client->from(m_table).insert(Insert{created}).execute();
+  RestQuery query = m_client->from(m_table);
+  query.insert(Insert{created});
+  co_await query.execute();
   co_return ResponsavelPeloAtendimento(created);
 }
 

@@ -170,8 +170,10 @@ QCoro::Task<void> UsuarioSistemaRepository::createUser(UsuarioSistemaInput input
     metadata["role"] = wire::utf8(roleText(input.role));
     const SignUpResult signedUp = co_await m_client->auth().signUp(input.email, input.senha, std::move(metadata));
     const QUuid userId = signedUp.user.id;
-    co_await m_profileRepo.save(profileFor(userId, input));
-    co_await m_responsavelRepo.createIfMissing(responsavelFor(userId, input));
+    const Profile profile = profileFor(userId, input);
+    co_await m_profileRepo.save(profile);
+    const ResponsavelPeloAtendimento responsavel = responsavelFor(userId, input);
+    co_await m_responsavelRepo.createIfMissing(responsavel);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -204,7 +206,8 @@ QCoro::Task<void> UsuarioSistemaRepository::createUser(UsuarioSistemaInput input
 }
 
 QCoro::Task<void> UsuarioSistemaRepository::updateUser(QUuid userId, UsuarioSistemaInput input) {
-  co_await m_profileRepo.save(profileFor(userId, input));
+  const Profile profile = profileFor(userId, input);
+  co_await m_profileRepo.save(profile);
   const ResponsavelPeloAtendimento responsavel = responsavelFor(userId, input);
   co_await m_responsavelRepo.createIfMissing(responsavel);
   co_await m_responsavelRepo.update(responsavel);
@@ -246,8 +249,9 @@ QCoro::Task<void> UsuarioSistemaRepository::adminUpdateUser(QUuid userId, Usuari
   payload.role = input.role;
   payload.password = std::move(password);
 
-  const HttpResponse response = co_await m_client->invokeFunction(QString::fromLatin1(kFunctionName),
-                                                                  payload.toJson(), session->accessToken);
+  const QString name = QString::fromLatin1(kFunctionName);
+  const QString token = session->accessToken;
+  const HttpResponse response = co_await m_client->invokeFunction(name, payload.toJson(), token);
   if (response.status < 200 || response.status > 299)
     throw UsuarioSistemaRepositoryError::edgeFunctionError(EdgeFunctionFailure{false, response.status, response.body});
   if (response.headers.value("x-relay-error") == QByteArray("true"))
