@@ -4,6 +4,8 @@
 #include "Seed.h"
 #include "Service.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -36,6 +38,7 @@ struct Options {
     std::string sqlDir = VARNEL_DEVSERVER_SQL_DIR;
     std::string seed = "users";
     bool exitOnStdinEof = false;
+    bool templateCache = false;
     Account admin{"admin@varnel.local", "", "Administrador Varnel", "administrador", ""};
     Account consultant{"consultor@varnel.local", "", "Carla Consultora", "veterinario", ""};
 };
@@ -56,6 +59,7 @@ void usage()
         "  --email-confirmation        sign-up returns the user only; sign-in waits for confirmation\n"
         "  --admin-email E --admin-password P\n"
         "  --consultant-email E --consultant-password P\n"
+        "  --template-cache            with --ephemeral-db: copy a cached initdb result from /tmp\n"
         "  --exit-on-stdin-eof         stop when standard input closes\n"
         "  --log-requests              log method, path and status to stderr");
 }
@@ -93,6 +97,8 @@ std::optional<Options> parseOptions(int argc, char **argv)
             o.ephemeralDb = true;
         } else if (a == "--email-confirmation") {
             o.config.emailConfirmation = true;
+        } else if (a == "--template-cache") {
+            o.templateCache = true;
         } else if (a == "--exit-on-stdin-eof") {
             o.exitOnStdinEof = true;
         } else if (a == "--log-requests") {
@@ -217,7 +223,13 @@ int main(int argc, char **argv)
     try {
         std::string conninfo = o.db;
         if (o.ephemeralDb) {
-            cluster = std::make_unique<Cluster>(o.pgBin);
+            cluster = std::make_unique<Cluster>(o.pgBin, o.templateCache);
+            // The template is cached with the schema already loaded.
+            std::string schema = readFile(o.sqlDir + "/schema.sql");
+            cluster->setTemplateSetup(schema, [&schema](const std::string &conninfo) {
+                Pool pool(conninfo, "postgres", 1);
+                pool.acquire()->execScript(schema);
+            });
             cluster->start();
             conninfo = cluster->conninfo();
         }
@@ -261,21 +273,30 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    std::thread([&svr, stopSignals] {
+    // A stop may be asked for before the server has started listening, when
+    // stop() would be ignored, so wait for it to run first.
+    std::atomic<bool> listenDone{false};
+    auto requestStop = [&svr, &listenDone] {
+        while (!svr.is_running() && !listenDone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        svr.stop();
+    };
+    std::thread([requestStop, stopSignals] {
         int sig = 0;
         sigwait(&stopSignals, &sig);
-        svr.stop();
+        requestStop();
     }).detach();
     if (o.exitOnStdinEof) {
-        std::thread([&svr] {
+        std::thread([requestStop] {
             char buf[256];
             while (read(STDIN_FILENO, buf, sizeof buf) > 0) {
             }
-            svr.stop();
+            requestStop();
         }).detach();
     }
 
     svr.listen_after_bind();
+    listenDone = true;
     ctx.reset();
     if (cluster)
         cluster->stop();
