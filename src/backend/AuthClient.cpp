@@ -125,6 +125,10 @@ QCoro::Task<HttpResponse> AuthClient::send(const char *method, const char *path,
   if (body) {
     request.headers.set("Content-Type", "application/json");
     request.body = QByteArray::fromStdString(body->dump());
+  } else if (request.method != "GET") {
+    // An explicit empty body, so the request says Content-Length: 0 and the
+    // server does not wait for a body that never comes.
+    request.body = QByteArray();
   }
   const HttpHeaders identification = m_client.identificationHeaders();
   for (const auto &[name, value] : identification.entries())

@@ -107,7 +107,7 @@ TEST_F(SessionStoreTest, SignOutSendsTheGlobalLogoutWithTheSessionToken) {
   EXPECT_EQ(r.method, "POST");
   EXPECT_EQ(r.url, "https://abcdefgh.supabase.co/auth/v1/logout?scope=global");
   EXPECT_EQ(r.headers.value("Authorization"), "Bearer a1");
-  EXPECT_FALSE(r.body);
+  EXPECT_EQ(r.body, QByteArray());
   EXPECT_FALSE(r.headers.contains("Content-Type"));
   EXPECT_FALSE(store.session());
   EXPECT_EQ(restAuthorization(), "Bearer anon");
