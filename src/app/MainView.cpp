@@ -1,5 +1,6 @@
 #include "app/MainView.h"
 
+#include "app/Icons.h"
 #include "app/MainViewModel.h"
 #include "app/SectionScreens.h"
 
@@ -13,14 +14,6 @@
 namespace varnel {
 
 namespace {
-
-QIcon themedIcon(const QStringList &names) {
-  for (const QString &name : names) {
-    if (QIcon::hasThemeIcon(name))
-      return QIcon::fromTheme(name);
-  }
-  return {};
-}
 
 // Bordered buttons: accent when selected, grey otherwise; "Sair" is filled.
 const char *tabStyle = "QPushButton { border: 1px solid %1; color: %2; background: %3; border-radius: 6px;"

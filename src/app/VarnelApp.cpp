@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppIdentity.h"
 #include "app/AppUpdater.h"
+#include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "backend/SessionStore.h"
 #include "backend/SupabaseManager.h"
@@ -11,7 +12,6 @@
 #include "platform/LoginPreferences.h"
 
 #include <QApplication>
-#include <QIcon>
 
 namespace varnel {
 
@@ -49,12 +49,7 @@ void VarnelApp::setUpApplication() {
   QApplication::setOrganizationDomain(QStringLiteral("varnel.app"));
   QApplication::setApplicationVersion(QString::fromUtf8(build::version));
   QApplication::setDesktopFileName(applicationId());
-  // Outside a full desktop there is often no icon theme set; the section
-  // icons come from Breeze, with Adwaita behind it.
-  const QString theme = QIcon::themeName();
-  if (theme.isEmpty() || theme == QLatin1String("hicolor"))
-    QIcon::setThemeName(QStringLiteral("breeze"));
-  QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+  ensureIconTheme();
 }
 
 } // namespace varnel
