@@ -28,8 +28,8 @@ Prefer readPrefer(const httplib::Request &req)
                        item.end());
             if (item.rfind("return=", 0) == 0)
                 p.returning = item.substr(7);
-            else if (item == "count=exact")
-                p.countExact = true;
+            else if (item == "count=exact" || item == "count=planned" || item == "count=estimated")
+                p.countExact = true; // an exact count is the best estimate there is
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
@@ -123,7 +123,68 @@ struct Query {
     std::vector<OrderTerm> order;
     std::optional<long long> limit;
     long long offset = 0;
+    std::optional<std::vector<std::string>> columns; // ?columns= of an insert
 };
+
+// ?columns="a","b" (or a,b): the columns an insert takes from each object.
+std::vector<std::string> parseColumns(const Table &t, const std::string &text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        auto comma = text.find(',', start);
+        std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        auto b = name.find_first_not_of(" \t");
+        auto e = name.find_last_not_of(" \t");
+        name = b == std::string::npos ? "" : name.substr(b, e - b + 1);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        if (name.empty())
+            throw RestError(400, "PGRST100", "\"failed to parse columns parameter (" + text + ")\"");
+        if (!t.find(name))
+            throw unknownColumn(t, name);
+        if (std::find(out.begin(), out.end(), name) == out.end())
+            out.push_back(name);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return out;
+}
+
+// The Range header of a read, "FROM-" or "FROM-TO" in rows, combined with
+// limit and offset the way PostgREST intersects them. Other forms (such as
+// byte ranges) are not a row range and are ignored.
+void applyRangeHeader(const httplib::Request &req, Query &q)
+{
+    if (!req.has_header("Range"))
+        return;
+    std::string v = req.get_header_value("Range");
+    auto dash = v.find('-');
+    auto digits = [](const std::string &s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string::npos || dash == 0 || !digits(v.substr(0, dash)) || !digits(v.substr(dash + 1)))
+        return;
+    auto from = parseCount(v.substr(0, dash));
+    std::optional<long long> to;
+    if (dash + 1 < v.size())
+        to = parseCount(v.substr(dash + 1));
+    if (!from || (dash + 1 < v.size() && !to))
+        return;
+    if (to && *to < *from)
+        throw RestError(416, "PGRST103", "Requested range not satisfiable",
+                        "The lower boundary must be lower than or equal to the upper boundary in the Range header.");
+    long long lower = std::max(q.offset, *from);
+    std::optional<long long> upper = to;
+    if (q.limit) {
+        long long byLimit = q.offset + *q.limit - 1;
+        upper = upper ? std::min(*upper, byLimit) : byLimit;
+    }
+    q.offset = lower;
+    if (upper)
+        q.limit = std::max(0LL, *upper - lower + 1);
+}
 
 Query readQuery(const Table &t, const httplib::Request &req)
 {
@@ -144,7 +205,9 @@ Query readQuery(const Table &t, const httplib::Request &req)
             if (!v)
                 throw RestError(400, "PGRST100", "\"failed to parse offset (" + value + ")\"");
             q.offset = *v;
-        } else if (key == "apikey" || key == "columns" || key == "on_conflict") {
+        } else if (key == "columns") {
+            q.columns = parseColumns(t, value);
+        } else if (key == "apikey" || key == "on_conflict") {
             continue;
         } else if (key == "or" || key == "and" || key == "not.or" || key == "not.and") {
             bool negate = key.rfind("not.", 0) == 0;
@@ -212,6 +275,7 @@ void handleGet(Context &ctx, const Table &t, const Caller &caller, const httplib
 {
     checkProfile(req, "Accept-Profile");
     Query q = readQuery(t, req);
+    applyRangeHeader(req, q);
     if (ctx.config.maxRows > 0 && (!q.limit || *q.limit > ctx.config.maxRows))
         q.limit = ctx.config.maxRows;
     Prefer prefer = readPrefer(req);
@@ -298,7 +362,14 @@ void handleWrite(Context &ctx, const Table &t, const Caller &caller, const httpl
         bool shapeOk = method == "POST" ? (body.is_object() || body.is_array()) : body.is_object();
         if (body.is_discarded() || !shapeOk)
             throw RestError(400, "PGRST102", "Empty or invalid json");
-        auto columns = bodyColumns(t, body);
+        // With ?columns= the objects may differ in their keys: the listed
+        // columns are taken from each one, and a missing key is a null.
+        auto columns = method == "POST" && q.columns ? *q.columns : bodyColumns(t, body);
+        if (method == "POST" && q.columns) {
+            for (const auto &row : body.is_array() ? body : nlohmann::json::array({body}))
+                if (!row.is_object())
+                    throw RestError(400, "PGRST102", "Empty or invalid json");
+        }
         std::string list;
         for (const auto &c : columns)
             list += (list.empty() ? "" : ", ") + quoteIdent(c);
@@ -358,11 +429,13 @@ void handleWrite(Context &ctx, const Table &t, const Caller &caller, const httpl
     }
 }
 
-void handle(Context &ctx, const httplib::Request &req, httplib::Response &res, const std::string &method)
+} // namespace
+
+void serveRest(Context &ctx, const std::string &table, const std::string &method, const httplib::Request &req,
+               httplib::Response &res)
 {
     std::optional<Caller> caller;
     try {
-        std::string table = req.matches[1];
         const Table *t = ctx.catalog.find(table);
         caller = restCaller(ctx, req);
         if (!t)
@@ -382,17 +455,15 @@ void handle(Context &ctx, const httplib::Request &req, httplib::Response &res, c
     }
 }
 
-} // namespace
-
 void registerRest(httplib::Server &svr, Context &ctx)
 {
     const char *pattern = R"(/rest/v1/([A-Za-z0-9_\-]+))";
-    svr.Get(pattern, [&ctx](const httplib::Request &req, httplib::Response &res) { handle(ctx, req, res, "GET"); });
-    svr.Post(pattern, [&ctx](const httplib::Request &req, httplib::Response &res) { handle(ctx, req, res, "POST"); });
+    svr.Get(pattern, [&ctx](const httplib::Request &req, httplib::Response &res) { serveRest(ctx, req.matches[1], "GET", req, res); });
+    svr.Post(pattern, [&ctx](const httplib::Request &req, httplib::Response &res) { serveRest(ctx, req.matches[1], "POST", req, res); });
     svr.Patch(pattern,
-              [&ctx](const httplib::Request &req, httplib::Response &res) { handle(ctx, req, res, "PATCH"); });
+              [&ctx](const httplib::Request &req, httplib::Response &res) { serveRest(ctx, req.matches[1], "PATCH", req, res); });
     svr.Delete(pattern,
-               [&ctx](const httplib::Request &req, httplib::Response &res) { handle(ctx, req, res, "DELETE"); });
+               [&ctx](const httplib::Request &req, httplib::Response &res) { serveRest(ctx, req.matches[1], "DELETE", req, res); });
 }
 
 } // namespace devserver

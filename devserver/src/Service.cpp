@@ -63,31 +63,95 @@ std::optional<nlohmann::json> parseJsonObject(const std::string &body)
     return j;
 }
 
+namespace {
+
+bool isGuardedPath(const std::string &path)
+{
+    static const char *guarded[] = {"/rest/v1", "/auth/v1", "/storage/v1", "/functions/v1"};
+    for (const char *p : guarded) {
+        if (path.rfind(p, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The gateway's answer to a request without a valid API key, if it needs one.
+bool refuseWithoutApiKey(Context &ctx, const httplib::Request &req, httplib::Response &res)
+{
+    if (!isGuardedPath(req.path) || req.method == "OPTIONS")
+        return false;
+    std::string key = req.has_header("apikey") ? req.get_header_value("apikey") : req.get_param_value("apikey");
+    if (key.empty()) {
+        sendJson(res, 401, {{"message", "No API key found in request"},
+                            {"hint", "No `apikey` request header or url param was found."}});
+        return true;
+    }
+    if (!ctx.signer.verify(key).ok()) {
+        sendJson(res, 401, {{"message", "Invalid API key"},
+                            {"hint", "Double check your Supabase `anon` or `service_role` API key."}});
+        return true;
+    }
+    return false;
+}
+
+// cpp-httplib reads every Range header as a byte range before any handler
+// runs. The table API's Range is a range of rows ("0-24"), which httplib
+// refuses with an empty 416, and a byte range there would cut the JSON
+// reply apart. The table API takes the header itself, so the byte ranges
+// are dropped; the request object is the server's own, only handed out const.
+void dropByteRanges(const httplib::Request &req)
+{
+    const_cast<httplib::Request &>(req).ranges.clear();
+}
+
+bool isRestPath(const std::string &path) { return path.rfind("/rest/v1/", 0) == 0; }
+
+} // namespace
+
 void installApiKeyGate(httplib::Server &svr, Context &ctx)
 {
     svr.set_pre_routing_handler([&ctx](const httplib::Request &req, httplib::Response &res) {
-        static const char *guarded[] = {"/rest/v1", "/auth/v1", "/storage/v1", "/functions/v1"};
-        bool isGuarded = false;
-        for (const char *p : guarded) {
-            if (req.path.rfind(p, 0) == 0)
-                isGuarded = true;
-        }
-        if (!isGuarded || req.method == "OPTIONS")
-            return httplib::Server::HandlerResponse::Unhandled;
-        std::string key = req.has_header("apikey") ? req.get_header_value("apikey")
-                                                    : req.get_param_value("apikey");
-        if (key.empty()) {
-            sendJson(res, 401, {{"message", "No API key found in request"},
-                                {"hint", "No `apikey` request header or url param was found."}});
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        if (!ctx.signer.verify(key).ok()) {
-            sendJson(res, 401, {{"message", "Invalid API key"},
-                                {"hint", "Double check your Supabase `anon` or `service_role` API key."}});
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
+        if (isRestPath(req.path))
+            dropByteRanges(req);
+        return refuseWithoutApiKey(ctx, req, res) ? httplib::Server::HandlerResponse::Handled
+                                                  : httplib::Server::HandlerResponse::Unhandled;
     });
+
+    // A Range that is no byte range never reaches the routes: httplib answers
+    // 416 with an empty body straight away. Table reads are served from here
+    // instead. Only GET and HEAD: they have no body left unread on the
+    // connection.
+    svr.set_error_handler(httplib::Server::HandlerWithResponse([&ctx](const httplib::Request &req,
+                                                                      httplib::Response &res) {
+        bool rangeRefusal = res.status == 416 && res.body.empty() && req.has_header("Range") &&
+                            !res.has_header("Content-Range");
+        if (!rangeRefusal || !isRestPath(req.path) || (req.method != "GET" && req.method != "HEAD"))
+            return httplib::Server::HandlerResponse::Unhandled;
+        dropByteRanges(req);
+        res.status = 200;
+        if (!refuseWithoutApiKey(ctx, req, res))
+            serveRest(ctx, req.path.substr(std::string("/rest/v1/").size()), "GET", req, res);
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+
+    // Browsers' cross-origin rules, as the hosted gateway answers them.
+    svr.Options(R"(/.*)", [](const httplib::Request &req, httplib::Response &res) {
+        res.status = 200;
+        res.set_header("Access-Control-Allow-Methods", "GET,HEAD,PUT,PATCH,POST,DELETE,OPTIONS");
+        std::string asked = req.get_header_value("Access-Control-Request-Headers");
+        res.set_header("Access-Control-Allow-Headers",
+                       asked.empty() ? "authorization,x-client-info,apikey,content-type,accept,accept-profile,"
+                                       "content-profile,prefer,range,range-unit,x-supabase-api-version"
+                                     : asked);
+        res.set_header("Access-Control-Max-Age", "3600");
+    });
+    svr.set_post_routing_handler([](const httplib::Request &, httplib::Response &res) {
+        if (!res.has_header("Access-Control-Allow-Origin"))
+            res.set_header("Access-Control-Allow-Origin", "*");
+        res.set_header("Access-Control-Expose-Headers", "Content-Range,Content-Location,Range-Unit,"
+                                                        "X-Supabase-Api-Version,Content-Disposition");
+    });
+
     if (ctx.config.logRequests) {
         // Method, path and status only: headers, queries and bodies carry
         // tokens, passwords and personal data.

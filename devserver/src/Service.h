@@ -61,6 +61,9 @@ std::optional<nlohmann::json> parseJsonObject(const std::string &body);
 long long nowSeconds();
 
 void registerRest(httplib::Server &svr, Context &ctx);
+// Answers one table request; table is the path segment after /rest/v1/.
+void serveRest(Context &ctx, const std::string &table, const std::string &method, const httplib::Request &req,
+               httplib::Response &res);
 void registerAuth(httplib::Server &svr, Context &ctx);
 void registerStorage(httplib::Server &svr, Context &ctx);
 void registerFunctions(httplib::Server &svr, Context &ctx);

@@ -53,7 +53,9 @@ void download(Context &ctx, const httplib::Request &req, httplib::Response &res)
     }, "begin read only");
     if (!found)
         return storageError(res, 404, "not_found", "Object not found");
-    res.status = 200;
+    // A byte range (Range: bytes=...) is cut out by httplib after this
+    // handler; the reply is then partial content.
+    res.status = req.ranges.empty() ? 200 : 206;
     res.set_content(found->second, found->first);
 }
 
