@@ -60,13 +60,14 @@ LoginView::LoginView(LoginViewModel &model, QWidget *parent) : QWidget(parent), 
   m_email = new QLineEdit(frame);
   m_email->setObjectName(QStringLiteral("email"));
   m_email->setPlaceholderText(QStringLiteral("nome@exemplo.com.br"));
-  m_email->setClearButtonEnabled(false);
+  m_email->setMinimumHeight(30);
   fields->addWidget(m_email);
   fields->addWidget(headline(QStringLiteral("Senha"), frame));
   m_password = new QLineEdit(frame);
   m_password->setObjectName(QStringLiteral("password"));
   m_password->setPlaceholderText(QStringLiteral("********"));
   m_password->setEchoMode(QLineEdit::Password);
+  m_password->setMinimumHeight(30);
   fields->addWidget(m_password);
   m_remember = new QCheckBox(QStringLiteral("Memorizar e-mail e senha"), frame);
   m_remember->setObjectName(QStringLiteral("rememberMe"));
