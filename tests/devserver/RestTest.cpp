@@ -113,6 +113,67 @@ TEST_F(RestTest, PagingIsReportedInContentRange)
     EXPECT_EQ(descriptions(ranged), std::vector<std::string>{"Aves, \"caipira\" (postura)"});
 }
 
+struct RangeCase {
+    const char *name;
+    std::string range;
+    std::string query; // after the live-rows filter and the order
+    bool count;
+    int status;
+    std::string contentRange;
+    std::vector<std::string> expected;
+};
+
+class RestRangeTest : public RestTest, public ::testing::WithParamInterface<RangeCase> {};
+
+// A Range header counts rows, as PostgREST's does, and meets limit/offset.
+TEST_P(RestRangeTest, SelectsRowsAndReportsThem)
+{
+    const auto &c = GetParam();
+    httplib::Headers headers = {{"Range-Unit", "items"}, {"Range", c.range}};
+    if (c.count)
+        headers.emplace("Prefer", "count=exact");
+    Reply r = api.get("/rest/v1/classificacao?select=%2A&" + kLive + kByName + c.query, headers);
+    ASSERT_EQ(r.status, c.status) << r.body;
+    if (c.status == 416) {
+        EXPECT_EQ(r.json()["code"], "PGRST103");
+        return;
+    }
+    EXPECT_EQ(r.header("Content-Range"), c.contentRange);
+    EXPECT_EQ(descriptions(r), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, RestRangeTest,
+    ::testing::Values(
+        RangeCase{"FirstTwoCounted", "0-1", "", true, 206, "0-1/4", {"Aves, \"caipira\" (postura)", "Suínos"}},
+        RangeCase{"FirstTwoUncounted", "0-1", "", false, 200, "0-1/*", {"Aves, \"caipira\" (postura)", "Suínos"}},
+        RangeCase{"OpenEnded", "1-", "", true, 206, "1-3/4", {"Suínos", "Vacas leiteiras", "Vacinação"}},
+        RangeCase{"MeetsLimit", "1-3", "&limit=2", true, 206, "1-1/4", {"Suínos"}},
+        RangeCase{"MeetsOffset", "0-2", "&offset=2", true, 206, "2-2/4", {"Vacas leiteiras"}},
+        // A byte range is no row range: the whole reply, uncut.
+        RangeCase{"ByteRangeIgnored", "bytes=0-1", "", true, 200, "0-3/4",
+                  {"Aves, \"caipira\" (postura)", "Suínos", "Vacas leiteiras", "Vacinação"}},
+        RangeCase{"Reversed", "3-1", "", false, 416, "", {}},
+        RangeCase{"PastTheEnd", "9-12", "", true, 416, "", {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RestTest, BrowsersMayCallFromAnyOrigin)
+{
+    Reply preflight = api.send("OPTIONS", "/rest/v1/classificacao", "",
+                               {{"Origin", "http://localhost:3000"},
+                                {"Access-Control-Request-Method", "PATCH"},
+                                {"Access-Control-Request-Headers", "apikey,authorization,x-client-info,prefer,range"}});
+    EXPECT_EQ(preflight.status, 200);
+    EXPECT_EQ(preflight.header("Access-Control-Allow-Origin"), "*");
+    EXPECT_EQ(preflight.header("Access-Control-Allow-Headers"), "apikey,authorization,x-client-info,prefer,range");
+    EXPECT_NE(preflight.header("Access-Control-Allow-Methods").find("PATCH"), std::string::npos);
+
+    Reply read = api.get("/rest/v1/classificacao?select=id&limit=1", {{"Origin", "http://localhost:3000"}});
+    EXPECT_EQ(read.status, 200);
+    EXPECT_EQ(read.header("Access-Control-Allow-Origin"), "*");
+    EXPECT_NE(read.header("Access-Control-Expose-Headers").find("Content-Range"), std::string::npos);
+}
+
 TEST_F(RestTest, SingleObjectNeedsExactlyOneRow)
 {
     const httplib::Headers single = {{"Accept", "application/vnd.pgrst.object+json"}};
@@ -173,6 +234,24 @@ TEST_F(RestWriteTest, InsertOfAnArrayReturnsTheRowsWhenAsked)
 
     Reply mismatched = api.post("/rest/v1/cliente", Json::array({{{"nome_razao", "Três"}}, {{"cidade", "X"}}}));
     EXPECT_EQ(mismatched.status, 400);
+    EXPECT_EQ(db.sqlValue("select count(*) from public.cliente"), "2");
+}
+
+// With a column list the objects of an array may differ: a missing key is a
+// null, a key outside the list is left out.
+TEST_F(RestWriteTest, InsertWithAColumnListTakesThoseColumnsFromEachObject)
+{
+    Json rows = Json::array({{{"nome_razao", "Um"}, {"cidade", "Uberaba"}},
+                             {{"nome_razao", "Dois"}, {"uf", "GO"}}});
+    Reply r = api.post("/rest/v1/cliente?columns=" + encode("\"nome_razao\",\"cidade\"") + "&select=nome_razao,cidade,uf",
+                       rows, {{"Prefer", "return=representation"}});
+    ASSERT_EQ(r.status, 201) << r.body;
+    EXPECT_EQ(r.json(), Json::parse(R"([{"nome_razao":"Um","cidade":"Uberaba","uf":null},
+                                        {"nome_razao":"Dois","cidade":null,"uf":null}])"));
+
+    Reply unknown = api.post("/rest/v1/cliente?columns=nome_razao,senha", rows);
+    EXPECT_EQ(unknown.status, 400);
+    EXPECT_EQ(unknown.json()["code"], "42703");
     EXPECT_EQ(db.sqlValue("select count(*) from public.cliente"), "2");
 }
 

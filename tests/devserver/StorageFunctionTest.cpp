@@ -20,6 +20,11 @@ TEST(Storage, SignedInCallersDownloadStoredObjects)
     EXPECT_EQ(r.body, std::string("\x89PNG\r\n", 6));
     EXPECT_EQ(r.header("Content-Type"), "image/png");
 
+    Reply part = api.get("/storage/v1/object/atendimento_imagem/visita/imagem%201.png", {{"Range", "bytes=1-3"}});
+    EXPECT_EQ(part.status, 206);
+    EXPECT_EQ(part.body, "PNG");
+    EXPECT_EQ(part.header("Content-Range"), "bytes 1-3/6");
+
     Reply missing = api.get("/storage/v1/object/atendimento_imagem/visita/nao-existe.png");
     EXPECT_EQ(missing.status, 404);
     EXPECT_EQ(missing.json(), Json({{"statusCode", "404"}, {"error", "not_found"}, {"message", "Object not found"}}));

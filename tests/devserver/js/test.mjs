@@ -59,6 +59,16 @@ test('insert: minimal return and return=representation', async () => {
   assert.deepEqual(data.map((r) => r.nome_razao), clientes.map((c) => c.nome_razao));
   ids = Object.fromEntries(data.map((r) => [r.nome_razao, r.id]));
 
+  // Objects with different keys: the client lists the union as ?columns=.
+  const mixed = await db.from('cliente')
+    .insert([{ nome_razao: `${tag} Misto 1`, uf: 'MG' }, { nome_razao: `${tag} Misto 2`, bairro: 'Centro' }])
+    .select('nome_razao, uf, bairro');
+  assert.equal(mixed.error, null);
+  assert.deepEqual(mixed.data, [
+    { nome_razao: `${tag} Misto 1`, uf: 'MG', bairro: null },
+    { nome_razao: `${tag} Misto 2`, uf: null, bairro: 'Centro' },
+  ]);
+
   const one = await db.from('cliente').insert({ nome_razao: `${tag} Único` }).select().single();
   assert.equal(one.error, null);
   assert.equal(one.data.nome_razao, `${tag} Único`);
