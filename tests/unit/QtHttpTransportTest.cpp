@@ -99,6 +99,14 @@ TEST(QtHttpTransport, SendsTheComposedRequestUnchanged) {
   EXPECT_EQ(seen.body, R"({"nome_razao":"Cooperativa São José"})");
   EXPECT_EQ(header(seen, "Content-Profile"), "public");
 
+  // A body-less write still announces its (empty) length.
+  HttpRequest logout;
+  logout.method = "POST";
+  logout.url = QStringLiteral("http://127.0.0.1:%1/auth/v1/logout?scope=global").arg(server.port()).toUtf8();
+  const HttpResponse answered = await(QtHttpTransport().send(logout));
+  EXPECT_EQ(answered.status, 201);
+  EXPECT_EQ(header(server.last(), "Content-Length"), "0");
+
   try {
     await(client.from(QStringLiteral("broken")).select(QStringLiteral("*")).execute());
     FAIL();
