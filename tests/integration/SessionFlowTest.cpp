@@ -56,7 +56,9 @@ TEST(SessionFlow, SignOutOfARevokedSessionStillSignsOut) {
 }
 
 TEST(SessionFlow, AnExpiredAccessTokenIsRefreshedBeforeTheNextRequest) {
-  LocalBackend backend(LocalBackendOptions{.accessTokenLifetimeSeconds = 2});
+  LocalBackendOptions options;
+  options.accessTokenLifetimeSeconds = 2;
+  LocalBackend backend(options);
   seedCatalog(backend);
   Connection c(backend);
   ClassificacaoRepository repo(c.client);
