@@ -1,6 +1,7 @@
 #include "backend/AuthClient.h"
 
 #include <QCoroSignal>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -74,6 +75,10 @@ AuthClient::AuthClient(BackendClient &client, QObject *parent)
       m_clock([] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }) {
   m_timer.setInterval(kAutoRefreshIntervalMs);
   connect(&m_timer, &QTimer::timeout, this, [this] { refreshIfExpiringSoon(); });
+  // The connection outlives the application object; stop the timer while
+  // the event loop that owns it still exists.
+  if (QCoreApplication *app = QCoreApplication::instance())
+    connect(app, &QCoreApplication::aboutToQuit, &m_timer, &QTimer::stop);
 }
 
 QString AuthClient::codeVerifierKey() const {
