@@ -13,7 +13,7 @@ class QPainter;
 
 namespace varnel {
 
-// The part of image that a slot of slotSize points shows when the image is
+// The region of the image that a slot of slotSize points shows when the image is
 // scaled to cover the slot and centred, resampled to at most maxDpi of the
 // slot and flattened onto white. Drawing the result over the whole slot
 // looks the same as drawing the full image, at a fraction of the file size.

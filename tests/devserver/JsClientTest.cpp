@@ -75,7 +75,7 @@ TEST(OfficialJsClient, WorksAgainstTheLocalBackEnd)
                 "values ('atendimento_imagem', $1, 'image/png', decode($2, 'hex'))",
                 {objectPath, objectHex});
 
-    int rc = runAndWait(VARNEL_JS_DIR, {VARNEL_NODE, "--test", "--test-reporter=spec", "test.mjs"},
+    int rc = runAndWait(VARNEL_JS_DIR, {VARNEL_NODE, "--test", "--test-reporter=tap", "test.mjs"},
                         {"VARNEL_URL=" + backend.url(), "VARNEL_ANON_KEY=" + backend.anonKey(),
                          "ADMIN_EMAIL=" + backend.adminEmail(), "ADMIN_PASSWORD=" + backend.adminPassword(),
                          "CONSULTANT_EMAIL=" + backend.consultantEmail(),
