@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWindow>
 
 namespace varnel {
 
@@ -52,6 +53,9 @@ MainWindow::MainWindow(SessionStore &sessionStore, CredentialStore &credentials,
 
 void MainWindow::showEvent(QShowEvent *event) {
   QMainWindow::showEvent(event);
+  if (windowHandle() == m_configuredHandle)
+    return;
+  m_configuredHandle = windowHandle();
   scheduleConfiguration();
 }
 

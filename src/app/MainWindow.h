@@ -3,8 +3,10 @@
 // for the signed-out or signed-in state whenever that state changes.
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
+class QWindow;
 
 namespace varnel {
 
@@ -42,6 +44,9 @@ private:
   QAction *m_checkForUpdates;
   QAction *m_fullScreen;
   bool m_configurationPending = false;
+  // The platform window the size rules last ran for; showing the same one
+  // again (after minimising or hiding) keeps whatever the user made of it.
+  QPointer<QWindow> m_configuredHandle;
 };
 
 } // namespace varnel

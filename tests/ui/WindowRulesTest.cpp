@@ -1,12 +1,25 @@
 // Window sizing for the two states of the root switch and the
-// maximise-once rule.
+// maximise-once rule, and when the main window runs them.
+
+#include "FakeCredentialStore.h"
+#include "WaitUntil.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppUpdater.h"
+#include "app/MainWindow.h"
 #include "app/WindowConfiguration.h"
+#include "backend/BackendClient.h"
+#include "backend/SessionStore.h"
+#include "platform/LoginPreferences.h"
+#include "support/ScriptedTransport.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
@@ -85,6 +98,38 @@ TEST(AppDelegate, MaximisesTheFirstActivatedWindowOnlyOnce) {
   window.setGeometry(10, 10, 300, 200);
   QApplication::sendEvent(&window, &activate);
   EXPECT_EQ(window.geometry(), QRect(10, 10, 300, 200));
+}
+
+} // namespace
+
+namespace {
+
+class MainWindowRules : public ::testing::Test {
+protected:
+  std::shared_ptr<varnel::test::ScriptedTransport> transport = std::make_shared<varnel::test::ScriptedTransport>();
+  BackendClient client{BackendConfig::make(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("anon")), transport};
+  SessionStore store{client};
+  varnel::test::FakeCredentialStore credentials;
+  QTemporaryDir dir;
+  QSettings settings{dir.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat};
+  LoginPreferences preferences{settings};
+  AppUpdater updater{std::make_unique<UpdateChecker>(nullptr, QString(), QStringLiteral("0")), false};
+  MainWindow window{store, credentials, preferences, updater};
+};
+
+TEST_F(MainWindowRules, ShowingTheSameWindowAgainKeepsWhereTheUserPutIt) {
+  QSignalSpy configured(&window, &MainWindow::configured);
+  window.show();
+  ASSERT_TRUE(varnel::test::waitUntil([&] { return configured.size() == 1; }));
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Login"));
+
+  const QRect moved = window.geometry().translated(37, 23);
+  window.setGeometry(moved);
+  window.hide();
+  window.show();
+  QTest::qWait(50);
+  EXPECT_EQ(configured.size(), 1);
+  EXPECT_EQ(window.geometry(), moved);
 }
 
 } // namespace
