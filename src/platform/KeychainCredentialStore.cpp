@@ -6,18 +6,22 @@
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <memory>
+
 namespace varnel {
 
 namespace {
 
 // Runs a job to its end on a local event loop and returns its status
-// (QKeychain::Error as a number, 0 for success).
-int runJob(QKeychain::Job &job, std::chrono::milliseconds timeout) {
-  job.setAutoDelete(false);
-  job.setInsecureFallback(false);
+// (QKeychain::Error as a number, 0 for success). A job that outlives the
+// time limit is left to finish and delete itself: destroying it while the
+// Secret Service call is still pending would let its answer reach freed memory.
+template <class JobType> int runJob(std::unique_ptr<JobType> &job, std::chrono::milliseconds timeout) {
+  job->setAutoDelete(false);
+  job->setInsecureFallback(false);
   QEventLoop loop;
   bool finished = false;
-  QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+  QObject::connect(job.get(), &QKeychain::Job::finished, &loop, [&] {
     finished = true;
     loop.quit();
   });
@@ -25,12 +29,21 @@ int runJob(QKeychain::Job &job, std::chrono::milliseconds timeout) {
   timer.setSingleShot(true);
   QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
   timer.start(timeout);
-  job.start();
+  job->start();
   if (!finished)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-  if (!finished)
+  if (!finished) {
+    QObject::disconnect(job.get(), nullptr, &loop, nullptr);
+    job.release()->setAutoDelete(true);
     return KeychainCredentialStore::timeoutStatus;
-  return static_cast<int>(job.error());
+  }
+  return static_cast<int>(job->error());
+}
+
+template <class JobType> std::unique_ptr<JobType> makeJob(const QString &service, const QString &account) {
+  auto job = std::make_unique<JobType>(service);
+  job->setKey(account);
+  return job;
 }
 
 } // namespace
@@ -40,24 +53,21 @@ KeychainCredentialStore::KeychainCredentialStore(std::chrono::milliseconds timeo
 void KeychainCredentialStore::savePassword(const QString &password, const QString &account, const QString &service) {
   // Start from a clean slot; whatever the delete reports, the write decides.
   {
-    QKeychain::DeletePasswordJob removal(service);
-    removal.setKey(account);
+    auto removal = makeJob<QKeychain::DeletePasswordJob>(service, account);
     runJob(removal, m_timeout);
   }
-  QKeychain::WritePasswordJob job(service);
-  job.setKey(account);
-  job.setBinaryData(password.toUtf8());
+  auto job = makeJob<QKeychain::WritePasswordJob>(service, account);
+  job->setBinaryData(password.toUtf8());
   const int status = runJob(job, m_timeout);
   if (status != QKeychain::NoError)
     throw KeychainError(status, keychainSaveFailureText(status));
 }
 
 std::optional<QString> KeychainCredentialStore::loadPassword(const QString &account, const QString &service) {
-  QKeychain::ReadPasswordJob job(service);
-  job.setKey(account);
+  auto job = makeJob<QKeychain::ReadPasswordJob>(service, account);
   if (runJob(job, m_timeout) != QKeychain::NoError)
     return std::nullopt;
-  const QByteArray data = job.binaryData();
+  const QByteArray data = job->binaryData();
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = decoder.decode(data);
   if (decoder.hasError())
@@ -66,8 +76,7 @@ std::optional<QString> KeychainCredentialStore::loadPassword(const QString &acco
 }
 
 void KeychainCredentialStore::deletePassword(const QString &account, const QString &service) {
-  QKeychain::DeletePasswordJob job(service);
-  job.setKey(account);
+  auto job = makeJob<QKeychain::DeletePasswordJob>(service, account);
   const int status = runJob(job, m_timeout);
   if (status == QKeychain::NoError || status == QKeychain::EntryNotFound)
     return;
