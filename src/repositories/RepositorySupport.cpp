@@ -14,12 +14,18 @@ std::optional<QString> searchTerm(const std::optional<QString> &search) {
 }
 
 QString ilikeCondition(const QString &column, const QString &term) {
+  // Two layers: the database's LIKE reads a backslash as its escape
+  // character, so a literal one is doubled first; then the value is quoted
+  // for the filter syntax, where quotes and backslashes take one more each.
   QString escaped;
-  escaped.reserve(term.size() + 4);
+  escaped.reserve(term.size() + 8);
   for (const QChar c : term) {
-    if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-      escaped.append(QLatin1Char('\\'));
-    escaped.append(c);
+    if (c == QLatin1Char('\\'))
+      escaped.append(QStringLiteral("\\\\\\\\"));
+    else if (c == QLatin1Char('"'))
+      escaped.append(QStringLiteral("\\\""));
+    else
+      escaped.append(c);
   }
   return column + QStringLiteral(".ilike.\"%") + escaped + QStringLiteral("%\"");
 }

@@ -53,12 +53,18 @@ TEST_F(RepositoryFlow, CatalogCreateUpdateArchive) {
   EXPECT_EQ(descriptions(await(repo.list(QStringLiteral("(pós-venda), nível 1.5 \"")))), QStringList{assist.descricao});
   EXPECT_EQ(descriptions(await(repo.list(QStringLiteral(" VEND ")))), (QStringList{assist.descricao, venda.descricao}));
   EXPECT_TRUE(await(repo.list(QStringLiteral("venda,descricao.neq.x"))).isEmpty());
+  Objetivo caminho;
+  caminho.id = QUuid::createUuid();
+  caminho.descricao = QStringLiteral("Pasta C:\\Fotos");
+  await(repo.create(caminho));
+  EXPECT_EQ(descriptions(await(repo.list(QStringLiteral("c:\\f")))), QStringList{caminho.descricao});
+  await(repo.archive(caminho.id));
 
   venda.descricao = QStringLiteral("Venda direta");
   await(repo.update(venda));
   await(repo.archive(assist.id));
   EXPECT_EQ(descriptions(await(repo.list())), QStringList{QStringLiteral("Venda direta")});
-  EXPECT_EQ(count("objetivo", "deleted_at is not null"), "1");
+  EXPECT_EQ(count("objetivo", "deleted_at is not null"), "2");
 }
 
 TEST_F(RepositoryFlow, ClientWritesSearchAndFetchByIds) {

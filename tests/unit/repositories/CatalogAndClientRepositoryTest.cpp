@@ -33,7 +33,7 @@ TEST_F(RepositoryTest, CatalogListsUnarchivedByDescriptionAndQuotesTheSearch) {
       {QStringLiteral(" vac "), R"((descricao.ilike."%vac%"))"},
       // Filter syntax in the text is matched literally, never parsed.
       {QStringLiteral("a,descricao.eq.x)"), R"((descricao.ilike."%a,descricao.eq.x)%"))"},
-      {QStringLiteral(R"(say "hi" \o/)"), R"((descricao.ilike."%say \"hi\" \\o/%"))"},
+      {QStringLiteral(R"(say "hi" \o/)"), R"((descricao.ilike."%say \"hi\" \\\\o/%"))"},
   };
   for (const Case &c : cases) {
     await(classificacoes.list(c.search));
