@@ -24,10 +24,10 @@ using namespace varnel;
 namespace {
 
 const char *const kWords[] = {
-    "animais",  "vacinação", "rebanho",   "pastagem",  "ordenha",   "bezerros", "nutrição", "suplementação",
-    "manejo",   "sanitário", "avaliação", "produção",  "leite",     "reprodução", "inseminação", "prenhez",
-    "curral",   "água",      "cocho",     "silagem",   "ração",     "mineral",  "vermífugo", "aftosa",
-    "brucelose", "técnico",  "orientação", "proprietário", "fazenda", "época",  "chuvas",   "seca"};
+    "animais",   "vacinação", "rebanho",    "pastagem",     "ordenha", "bezerros",   "nutrição",    "suplementação",
+    "manejo",    "sanitário", "avaliação",  "produção",     "leite",   "reprodução", "inseminação", "prenhez",
+    "curral",    "água",      "cocho",      "silagem",      "ração",   "mineral",    "vermífugo",   "aftosa",
+    "brucelose", "técnico",   "orientação", "proprietário", "fazenda", "época",      "chuvas",      "seca"};
 
 QByteArray uuid(QRandomGenerator &rng) {
   QByteArray bytes(16, Qt::Uninitialized);
@@ -42,7 +42,8 @@ QByteArray timestamp(QRandomGenerator &rng, qint64 baseSecs) {
   const qint64 secs = baseSecs - rng.bounded(2 * 365 * 86400);
   const QDateTime t = QDateTime::fromSecsSinceEpoch(secs, Qt::UTC);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%s.%06d+00:00", t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1().constData(),
+  std::snprintf(buf, sizeof buf, "%s.%06d+00:00",
+                t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1().constData(),
                 static_cast<int>(rng.bounded(1000000)));
   return buf;
 }
@@ -99,8 +100,8 @@ QByteArray generate(int rows) {
       out += ',';
     const QByteArray visit = timestamp(rng, now);
     const bool finished = rng.bounded(3) != 0;
-    out += R"({"id":")" + uuid(rng) + R"(","cliente_id":")" + clientes[rng.bounded(400)] +
-           R"(","responsavel_id":")" + responsaveis[rng.bounded(12)] + R"(","data_visita":")" + visit + '"';
+    out += R"({"id":")" + uuid(rng) + R"(","cliente_id":")" + clientes[rng.bounded(400)] + R"(","responsavel_id":")" +
+           responsaveis[rng.bounded(12)] + R"(","data_visita":")" + visit + '"';
     if (finished) {
       out += R"(,"data_relatorio":")" + visit + '"';
       out += R"(,"datahorafinalizandoatendimento":")" + timestamp(rng, now) + '"';
@@ -187,13 +188,14 @@ int main(int argc, char **argv) {
       return 1;
     }
   }
-  const QString script = QStringLiteral(
-                             "const fs=require('fs');const s=fs.readFileSync(process.argv[1],'utf8');const t=[];"
-                             "for(let i=0;i<%1;i++){const a=process.hrtime.bigint();const v=JSON.parse(s);"
-                             "const b=process.hrtime.bigint();if(v.length!==%2)process.exit(2);t.push(Number(b-a)/1e6);}"
-                             "const first=t[0];t.sort((x,y)=>x-y);console.log(first.toFixed(1)+' '+t[Math.floor(t.length/2)].toFixed(1));")
-                             .arg(runs)
-                             .arg(rows);
+  const QString script =
+      QStringLiteral(
+          "const fs=require('fs');const s=fs.readFileSync(process.argv[1],'utf8');const t=[];"
+          "for(let i=0;i<%1;i++){const a=process.hrtime.bigint();const v=JSON.parse(s);"
+          "const b=process.hrtime.bigint();if(v.length!==%2)process.exit(2);t.push(Number(b-a)/1e6);}"
+          "const first=t[0];t.sort((x,y)=>x-y);console.log(first.toFixed(1)+' '+t[Math.floor(t.length/2)].toFixed(1));")
+          .arg(runs)
+          .arg(rows);
   QProcess process;
   process.start(node, {QStringLiteral("-e"), script, file});
   if (!process.waitForFinished(600000) || process.exitCode() != 0) {

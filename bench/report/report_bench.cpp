@@ -133,8 +133,8 @@ int main(int argc, char **argv) {
     mean += t / double(times.size());
   const qint64 size = QFileInfo(path).size();
   std::printf("decoding the four JPEG photos (caller side, once): %.1f ms\n", decodeMs);
-  std::printf("report: %d runs, median %.1f ms, mean %.1f ms, min %.1f ms, max %.1f ms per report; %lld bytes\n",
-              runs, median, mean, sorted.front(), sorted.back(), static_cast<long long>(size));
+  std::printf("report: %d runs, median %.1f ms, mean %.1f ms, min %.1f ms, max %.1f ms per report; %lld bytes\n", runs,
+              median, mean, sorted.front(), sorted.back(), static_cast<long long>(size));
 
   if (!out.isEmpty()) {
     QFile::remove(out);

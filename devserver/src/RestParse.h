@@ -13,39 +13,39 @@ namespace devserver {
 // An error answered in PostgREST's shape: {"code","details","hint","message"}.
 class RestError : public std::runtime_error {
 public:
-    RestError(int status, std::string code, std::string message, std::optional<std::string> details = std::nullopt,
-              std::optional<std::string> hint = std::nullopt)
-        : std::runtime_error(message), status(status), code(std::move(code)), message(std::move(message)),
-          details(std::move(details)), hint(std::move(hint)) {}
-    int status;
-    std::string code;
-    std::string message;
-    std::optional<std::string> details;
-    std::optional<std::string> hint;
+  RestError(int status, std::string code, std::string message, std::optional<std::string> details = std::nullopt,
+            std::optional<std::string> hint = std::nullopt)
+      : std::runtime_error(message), status(status), code(std::move(code)), message(std::move(message)),
+        details(std::move(details)), hint(std::move(hint)) {}
+  int status;
+  std::string code;
+  std::string message;
+  std::optional<std::string> details;
+  std::optional<std::string> hint;
 };
 
 struct SelectItem {
-    bool star = false;
-    std::string column;
-    std::string alias;
+  bool star = false;
+  std::string column;
+  std::string alias;
 };
 
 // One node of a filter: a comparison on a column, or an and/or group.
 struct Condition {
-    enum class Kind { Leaf, And, Or };
-    Kind kind = Kind::Leaf;
-    bool negate = false;
-    std::string column;
-    std::string op;
-    std::string value;
-    std::vector<std::string> list; // values of "in"
-    std::vector<Condition> children;
+  enum class Kind { Leaf, And, Or };
+  Kind kind = Kind::Leaf;
+  bool negate = false;
+  std::string column;
+  std::string op;
+  std::string value;
+  std::vector<std::string> list; // values of "in"
+  std::vector<Condition> children;
 };
 
 struct OrderTerm {
-    std::string column;
-    bool descending = false;
-    std::optional<bool> nullsFirst;
+  std::string column;
+  bool descending = false;
+  std::optional<bool> nullsFirst;
 };
 
 std::vector<SelectItem> parseSelect(const std::string &text);
@@ -58,12 +58,12 @@ std::vector<OrderTerm> parseOrder(const std::string &text);
 // Collects bound parameters while SQL text is assembled from checked names.
 class SqlParams {
 public:
-    std::string add(std::string value);
-    std::string add(std::nullopt_t);
-    const std::vector<Param> &params() const { return m_params; }
+  std::string add(std::string value);
+  std::string add(std::nullopt_t);
+  const std::vector<Param> &params() const { return m_params; }
 
 private:
-    std::vector<Param> m_params;
+  std::vector<Param> m_params;
 };
 
 // SQL for the checked select list, each column written as qualifier."col".

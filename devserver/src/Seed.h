@@ -7,11 +7,11 @@
 namespace devserver {
 
 struct Account {
-    std::string email;
-    std::string password;
-    std::string nome;
-    std::string role;
-    std::string id; // filled in by seedAccount
+  std::string email;
+  std::string password;
+  std::string nome;
+  std::string role;
+  std::string id; // filled in by seedAccount
 };
 
 // Creates or resets a confirmed account with its profile and responsible row.

@@ -13,38 +13,38 @@
 namespace devserver {
 
 struct Config {
-    std::string jwtSecret = "varnel-local-development-jwt-secret-0123456789";
-    int accessTokenLifetime = 3600; // seconds
-    int maxRows = 0;                // 0: no cap
-    bool emailConfirmation = false;
-    bool logRequests = false;
-    std::string publicUrl;          // http://127.0.0.1:PORT, known once bound
+  std::string jwtSecret = "varnel-local-development-jwt-secret-0123456789";
+  int accessTokenLifetime = 3600; // seconds
+  int maxRows = 0;                // 0: no cap
+  bool emailConfirmation = false;
+  bool logRequests = false;
+  std::string publicUrl; // http://127.0.0.1:PORT, known once bound
 };
 
 // Everything a request handler needs; shared by all server threads.
 struct Context {
-    Context(Config cfg, const std::string &conninfo)
-        : config(std::move(cfg)), signer(config.jwtSecret), adminPool(conninfo, "postgres", 8),
-          restPool(conninfo, "authenticator", 16) {}
-    Config config;
-    JwtSigner signer;
-    Pool adminPool; // the database owner: auth, function, seeding
-    Pool restPool;  // logs in as "authenticator" and switches role per request
-    Catalog catalog;
+  Context(Config cfg, const std::string &conninfo)
+      : config(std::move(cfg)), signer(config.jwtSecret), adminPool(conninfo, "postgres", 8),
+        restPool(conninfo, "authenticator", 16) {}
+  Config config;
+  JwtSigner signer;
+  Pool adminPool; // the database owner: auth, function, seeding
+  Pool restPool;  // logs in as "authenticator" and switches role per request
+  Catalog catalog;
 };
 
 // Who is calling, from the verified JWT of the request.
 struct Caller {
-    std::string role; // anon, authenticated or service_role
-    nlohmann::json claims = nlohmann::json::object();
-    std::string userId() const { return claims.value("sub", ""); }
-    std::string sessionId() const { return claims.value("session_id", ""); }
+  std::string role; // anon, authenticated or service_role
+  nlohmann::json claims = nlohmann::json::object();
+  std::string userId() const { return claims.value("sub", ""); }
+  std::string sessionId() const { return claims.value("session_id", ""); }
 };
 
 // The bearer token of the request, if any, checked against the secret.
 struct Bearer {
-    bool present = false;
-    JwtCheck check;
+  bool present = false;
+  JwtCheck check;
 };
 Bearer readBearer(const Context &ctx, const httplib::Request &req);
 

@@ -13,8 +13,8 @@ AppUpdater::AppUpdater(std::unique_ptr<UpdateChecker> checker, bool automaticChe
     : QObject(parent), m_checker(std::move(checker)), m_automaticChecks(automaticChecks) {}
 
 std::unique_ptr<UpdateChecker> AppUpdater::makeBuildChecker() {
-  return std::make_unique<UpdateChecker>(std::make_shared<QtHttpTransport>(),
-                                         QString::fromUtf8(build::updateFeedUrl), QString::fromUtf8(build::version));
+  return std::make_unique<UpdateChecker>(std::make_shared<QtHttpTransport>(), QString::fromUtf8(build::updateFeedUrl),
+                                         QString::fromUtf8(build::version));
 }
 
 void AppUpdater::checkForUpdates(QWidget *parent) {
@@ -35,7 +35,13 @@ QCoro::Task<> AppUpdater::run(QPointer<QWidget> parent, bool quiet) {
   if (!self)
     co_return;
   // Done before the dialog, whose own event loop may run for a long time.
-  QMetaObject::invokeMethod(this, [this] { m_running.reset(); emit checkFinished(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_running.reset();
+        emit checkFinished();
+      },
+      Qt::QueuedConnection);
   if (quiet && !std::holds_alternative<UpdateAvailable>(result))
     co_return;
   present(parent, result);
@@ -61,11 +67,10 @@ QString AppUpdater::resultText(const UpdateCheckResult &result, const QString &c
 
 void AppUpdater::present(QWidget *parent, const UpdateCheckResult &result) {
   const auto *available = std::get_if<UpdateAvailable>(&result);
-  QMessageBox box(available ? QMessageBox::Information
-                            : (std::holds_alternative<UpToDate>(result) ? QMessageBox::Information
-                                                                         : QMessageBox::Warning),
-                  resultTitle(result), resultText(result, m_checker->currentVersion()), QMessageBox::NoButton,
-                  parent);
+  QMessageBox box(available
+                      ? QMessageBox::Information
+                      : (std::holds_alternative<UpToDate>(result) ? QMessageBox::Information : QMessageBox::Warning),
+                  resultTitle(result), resultText(result, m_checker->currentVersion()), QMessageBox::NoButton, parent);
   box.setObjectName(QStringLiteral("updateResult"));
   QPushButton *download = nullptr;
   if (available) {

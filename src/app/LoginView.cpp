@@ -88,10 +88,10 @@ LoginView::LoginView(LoginViewModel &model, QWidget *parent) : QWidget(parent), 
   m_signIn->setDefault(true);
   m_signIn->setMinimumHeight(32);
   m_signIn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  m_signIn->setStyleSheet(QStringLiteral(
-      "QPushButton { background: palette(highlight); color: palette(highlighted-text); border: none;"
-      " border-radius: 6px; padding: 6px 12px; font-weight: bold; }"
-      "QPushButton:disabled { background: palette(mid); color: palette(window); }"));
+  m_signIn->setStyleSheet(
+      QStringLiteral("QPushButton { background: palette(highlight); color: palette(highlighted-text); border: none;"
+                     " border-radius: 6px; padding: 6px 12px; font-weight: bold; }"
+                     "QPushButton:disabled { background: palette(mid); color: palette(window); }"));
   auto *spinnerLayout = new QHBoxLayout(m_signIn);
   spinnerLayout->setContentsMargins(0, 0, 0, 0);
   m_spinner = new BusySpinner(m_signIn);

@@ -10,8 +10,8 @@
 
 namespace varnel {
 
-LoginViewModel::LoginViewModel(SessionStore &sessionStore, CredentialStore &credentials,
-                               LoginPreferences &preferences, QObject *parent)
+LoginViewModel::LoginViewModel(SessionStore &sessionStore, CredentialStore &credentials, LoginPreferences &preferences,
+                               QObject *parent)
     : QObject(parent), m_sessionStore(sessionStore), m_credentials(credentials), m_preferences(preferences) {}
 
 QString LoginViewModel::keychainService() { return applicationId() + QStringLiteral(".login.password"); }

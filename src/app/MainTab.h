@@ -10,9 +10,8 @@ namespace varnel {
 
 enum class MainTab { Dashboard, Atendimentos, Clientes, Objetivos, Classificacoes, Usuarios };
 
-inline constexpr std::array<MainTab, 6> allMainTabs{MainTab::Dashboard,     MainTab::Atendimentos,
-                                                    MainTab::Clientes,      MainTab::Objetivos,
-                                                    MainTab::Classificacoes, MainTab::Usuarios};
+inline constexpr std::array<MainTab, 6> allMainTabs{MainTab::Dashboard, MainTab::Atendimentos,   MainTab::Clientes,
+                                                    MainTab::Objetivos, MainTab::Classificacoes, MainTab::Usuarios};
 
 QString mainTabTitle(MainTab tab);
 // Freedesktop icon names to try in order; the first one the theme has wins.

@@ -72,10 +72,10 @@ MainView::MainView(SessionStore &sessionStore, QWidget *parent)
                               QStringLiteral("Sair"), header);
   m_signOut->setObjectName(QStringLiteral("signOut"));
   m_signOut->setIconSize(QSize(16, 16));
-  m_signOut->setStyleSheet(QStringLiteral(
-      "QPushButton { background: palette(highlight); color: palette(highlighted-text); border: none;"
-      " border-radius: 6px; padding: 6px 10px; font-weight: bold; }"
-      "QPushButton:pressed { background: palette(dark); }"));
+  m_signOut->setStyleSheet(
+      QStringLiteral("QPushButton { background: palette(highlight); color: palette(highlighted-text); border: none;"
+                     " border-radius: 6px; padding: 6px 10px; font-weight: bold; }"
+                     "QPushButton:pressed { background: palette(dark); }"));
   connect(m_signOut, &QPushButton::clicked, m_model, &MainViewModel::signOut);
   row->addWidget(m_signOut, 0, Qt::AlignVCenter);
 

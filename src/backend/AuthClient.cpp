@@ -1,7 +1,7 @@
 #include "backend/AuthClient.h"
 
-#include <QCoroSignal>
 #include <QCoreApplication>
+#include <QCoroSignal>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -55,8 +55,8 @@ std::optional<double> jwtExpiry(const QString &token) {
   const QStringList parts = token.split(QLatin1Char('.'));
   if (parts.size() != 3)
     return std::nullopt;
-  const auto decoded = QByteArray::fromBase64Encoding(
-      parts[1].toLatin1(), QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
+  const auto decoded = QByteArray::fromBase64Encoding(parts[1].toLatin1(), QByteArray::Base64UrlEncoding |
+                                                                               QByteArray::AbortOnBase64DecodingErrors);
   if (!decoded)
     return std::nullopt;
   const Json payload = parseJson(*decoded);
@@ -86,8 +86,7 @@ QString AuthClient::codeVerifierKey() const {
 }
 
 std::optional<Session> AuthClient::currentSession() const {
-  const std::optional<QByteArray> stored =
-      m_client.sessionStorage().retrieve(m_client.config().sessionStorageKey());
+  const std::optional<QByteArray> stored = m_client.sessionStorage().retrieve(m_client.config().sessionStorageKey());
   if (!stored)
     return std::nullopt;
   try {
@@ -149,9 +148,7 @@ QCoro::Task<Session> AuthClient::signInWithPassword(QString email, QString passw
   Json body = Json::object();
   body["email"] = email.toStdString();
   body["password"] = password.toStdString();
-  const HttpResponse response =
-      co_await send("POST", "token", "grant_type=password",
-                    std::move(body));
+  const HttpResponse response = co_await send("POST", "token", "grant_type=password", std::move(body));
   const Session session = authcoding::decodeSession(parseReply(response.body), now());
   storeSession(session);
   co_return Session(session);
@@ -167,8 +164,7 @@ QCoro::Task<void> AuthClient::signOut() {
   bool accepted = false;
   std::exception_ptr failure;
   try {
-    co_await send("POST", "logout", "scope=global",
-                  std::nullopt, session->accessToken);
+    co_await send("POST", "logout", "scope=global", std::nullopt, session->accessToken);
     accepted = true;
   } catch (const AuthError &error) {
     // The service no longer knows the token: the session is over anyway.
@@ -186,8 +182,7 @@ QCoro::Task<Session> AuthClient::refreshOnce(QString refreshToken) {
   Json body = Json::object();
   body["refresh_token"] = refreshToken.toStdString();
   try {
-    const HttpResponse response =
-        co_await send("POST", "token", "grant_type=refresh_token", std::move(body));
+    const HttpResponse response = co_await send("POST", "token", "grant_type=refresh_token", std::move(body));
     const Session session = authcoding::decodeSession(parseReply(response.body), now());
     storeSession(session);
     co_return Session(session);
@@ -260,8 +255,8 @@ QCoro::Task<SignUpResult> AuthClient::signUp(QString email, QString password, Js
   QByteArray random(64, Qt::Uninitialized);
   QRandomGenerator::system()->generate(reinterpret_cast<quint32 *>(random.data()),
                                        reinterpret_cast<quint32 *>(random.data() + random.size()));
-  const QString verifier = QString::fromLatin1(
-      random.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+  const QString verifier =
+      QString::fromLatin1(random.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
   m_client.sessionStorage().store(codeVerifierKey(), verifier.toLatin1());
 
   Json body = Json::object();
@@ -305,8 +300,7 @@ QCoro::Task<Session> AuthClient::setSession(QString accessToken, QString refresh
 
 QCoro::Task<AuthUser> AuthClient::updateUser(Json attributes) {
   const Session session = co_await validSession();
-  const HttpResponse response =
-      co_await send("PUT", "user", "", std::move(attributes), session.accessToken);
+  const HttpResponse response = co_await send("PUT", "user", "", std::move(attributes), session.accessToken);
   const AuthUser user = authcoding::decodeUser(parseReply(response.body));
   std::optional<Session> stored = currentSession();
   if (stored && stored->accessToken == session.accessToken) {

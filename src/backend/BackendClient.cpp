@@ -77,8 +77,8 @@ QCoro::Task<QByteArray> BackendClient::download(QString bucket, QString path) {
   if (response.status >= 200 && response.status <= 299)
     co_return response.body;
   // The storage service's error object carries "statusCode", "error" and "message".
-  const auto json = wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(),
-                                      nullptr, false);
+  const auto json =
+      wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
   if (json.is_object()) {
     const auto message = json.find("message");
     if (message != json.end() && message->is_string())

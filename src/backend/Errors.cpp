@@ -4,13 +4,12 @@
 
 namespace varnel {
 
-VarnelError::VarnelError(QString description)
-    : m_description(std::move(description)), m_utf8(m_description.toUtf8()) {}
+VarnelError::VarnelError(QString description) : m_description(std::move(description)), m_utf8(m_description.toUtf8()) {}
 
-BackendError::BackendError(int status, QString message, std::optional<QString> code,
-                           std::optional<QString> details, std::optional<QString> hint)
-    : VarnelError(std::move(message)), m_status(status), m_code(std::move(code)),
-      m_details(std::move(details)), m_hint(std::move(hint)) {}
+BackendError::BackendError(int status, QString message, std::optional<QString> code, std::optional<QString> details,
+                           std::optional<QString> hint)
+    : VarnelError(std::move(message)), m_status(status), m_code(std::move(code)), m_details(std::move(details)),
+      m_hint(std::move(hint)) {}
 
 namespace {
 QString httpErrorText(int status, const QByteArray &body) {

@@ -23,8 +23,8 @@ private:
 // The back-end answered with its own error object; the text is its "message".
 class BackendError : public VarnelError {
 public:
-  BackendError(int status, QString message, std::optional<QString> code = {},
-               std::optional<QString> details = {}, std::optional<QString> hint = {});
+  BackendError(int status, QString message, std::optional<QString> code = {}, std::optional<QString> details = {},
+               std::optional<QString> hint = {});
   int status() const noexcept { return m_status; }
   const std::optional<QString> &code() const noexcept { return m_code; }
   const std::optional<QString> &details() const noexcept { return m_details; }

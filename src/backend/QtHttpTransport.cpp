@@ -30,9 +30,9 @@ QCoro::Task<HttpResponse> QtHttpTransport::send(HttpRequest request) {
   // A write without a body still says "Content-Length: 0"; without it some
   // servers wait for a body that never comes.
   const bool write = request.method == "POST" || request.method == "PUT" || request.method == "PATCH";
-  QNetworkReply *raw = request.body || write
-                           ? m_manager->sendCustomRequest(networkRequest, request.method, request.body.value_or(QByteArray()))
-                           : m_manager->sendCustomRequest(networkRequest, request.method);
+  QNetworkReply *raw = request.body || write ? m_manager->sendCustomRequest(networkRequest, request.method,
+                                                                            request.body.value_or(QByteArray()))
+                                             : m_manager->sendCustomRequest(networkRequest, request.method);
   std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
   co_await qCoro(reply.get()).waitForFinished();
 

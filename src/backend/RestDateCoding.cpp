@@ -43,8 +43,7 @@ qint64 daysFromCivil(int y, int m, int d) {
 }
 
 bool readCalendar(std::string_view s, int &y, int &m, int &d) {
-  if (!digits(s, 0, 4, y) || s.size() < 10 || s[4] != '-' || !digits(s, 5, 2, m) || s[7] != '-' ||
-      !digits(s, 8, 2, d))
+  if (!digits(s, 0, 4, y) || s.size() < 10 || s[4] != '-' || !digits(s, 5, 2, m) || s[7] != '-' || !digits(s, 8, 2, d))
     return false;
   return m >= 1 && m <= 12 && d >= 1 && d <= daysInMonth(y, m);
 }
@@ -53,8 +52,8 @@ std::optional<QDateTime> parseInternet(std::string_view s, bool fraction) {
   int y, mo, d, h, mi, sec;
   if (!readCalendar(s, y, mo, d))
     return std::nullopt;
-  if (s.size() < 19 || s[10] != 'T' || !digits(s, 11, 2, h) || s[13] != ':' ||
-      !digits(s, 14, 2, mi) || s[16] != ':' || !digits(s, 17, 2, sec))
+  if (s.size() < 19 || s[10] != 'T' || !digits(s, 11, 2, h) || s[13] != ':' || !digits(s, 14, 2, mi) || s[16] != ':' ||
+      !digits(s, 17, 2, sec))
     return std::nullopt;
   if (h > 23 || mi > 59 || sec > 59)
     return std::nullopt;

@@ -103,8 +103,8 @@ HttpRequest RestQuery::request() const {
 void RestQuery::throwIfError(const HttpResponse &response) {
   if (response.status >= 200 && response.status <= 299)
     return;
-  const auto json = wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(),
-                                      nullptr, false);
+  const auto json =
+      wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
   // An error object: "message" is required text; the other keys are optional text.
   auto optionalText = [&](const char *key, std::optional<QString> &out) {
     const auto it = json.find(key);
@@ -119,8 +119,7 @@ void RestQuery::throwIfError(const HttpResponse &response) {
     const auto message = json.find("message");
     std::optional<QString> code, details, hint;
     if (message != json.end() && message->is_string() && optionalText("code", code) &&
-        optionalText("details", details) && (details || optionalText("detail", details)) &&
-        optionalText("hint", hint))
+        optionalText("details", details) && (details || optionalText("detail", details)) && optionalText("hint", hint))
       throw BackendError(response.status, QString::fromStdString(message->get<std::string>()), code, details, hint);
   }
   throw HttpError(response.status, response.body);

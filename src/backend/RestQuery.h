@@ -17,9 +17,7 @@ namespace varnel {
 class BackendClient;
 
 template <class T> struct IsQList : std::false_type {};
-template <class T> struct IsQList<QList<T>> : std::true_type {
-  using Element = T;
-};
+template <class T> struct IsQList<QList<T>> : std::true_type { using Element = T; };
 
 // The JSON body of a record: records declare their fields, payloads may
 // define toJson() themselves.

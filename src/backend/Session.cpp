@@ -67,8 +67,8 @@ Session decodeSession(const Json &json, double nowSeconds) {
   session.tokenType = json.contains("token_type") ? text(json, "token_type") : QStringLiteral("bearer");
   session.expiresIn = number(json, "expires_in");
   const auto expiresAt = json.find("expires_at");
-  session.expiresAt = expiresAt != json.end() && expiresAt->is_number() ? expiresAt->get<double>()
-                                                                         : nowSeconds + session.expiresIn;
+  session.expiresAt =
+      expiresAt != json.end() && expiresAt->is_number() ? expiresAt->get<double>() : nowSeconds + session.expiresIn;
   session.refreshToken = text(json, "refresh_token");
   const auto user = json.find("user");
   if (user == json.end())

@@ -59,7 +59,7 @@ template <> struct varnel::wire::RecordTraits<varnel::AtendimentoExterno> {
       Field<R, OText>{"participantes", &R::participantes}, LocationField<R>{"localizacao", &R::localizacao},
       LocationField<R>{"geofinalizado", &R::geofinalizado}, Field<R, OText>{"imagem_1_path", &R::imagem1Path},
       Field<R, OText>{"imagem_2_path", &R::imagem2Path}, Field<R, OText>{"imagem_3_path", &R::imagem3Path},
-      Field<R, OText>{"imagem_4_path", &R::imagem4Path},
-      Field<R, OText>{"imagens_observacoes", &R::imagensObservacoes}, Field<R, ODate>{"created_at", &R::createdAt},
-      Field<R, ODate>{"updated_at", &R::updatedAt}, Field<R, ODate>{"deleted_at", &R::deletedAt});
+      Field<R, OText>{"imagem_4_path", &R::imagem4Path}, Field<R, OText>{"imagens_observacoes", &R::imagensObservacoes},
+      Field<R, ODate>{"created_at", &R::createdAt}, Field<R, ODate>{"updated_at", &R::updatedAt},
+      Field<R, ODate>{"deleted_at", &R::deletedAt});
 };

@@ -23,7 +23,7 @@ template <class Tag> size_t qHash(const CatalogEntry<Tag> &v, size_t seed = 0) {
 } // namespace varnel
 
 template <class T>
-  requires std::is_base_of_v<varnel::CatalogEntry<T>, T>
+requires std::is_base_of_v<varnel::CatalogEntry<T>, T>
 struct varnel::wire::RecordTraits<T> {
   using E = varnel::CatalogEntry<T>;
   static constexpr auto fields =

@@ -8,9 +8,7 @@
 namespace varnel::wire {
 
 namespace {
-QString keyText(std::string_view key) {
-  return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
+QString keyText(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
 } // namespace
 
 [[noreturn]] void throwMissing(std::string_view key) {
@@ -106,7 +104,8 @@ QString formatShortest(double value) {
 }
 
 void detail::throwShape(const char *expected) {
-  throw DecodingError(QStringLiteral("Não foi possível ler os dados: a resposta não é %1.").arg(QString::fromUtf8(expected)));
+  throw DecodingError(
+      QStringLiteral("Não foi possível ler os dados: a resposta não é %1.").arg(QString::fromUtf8(expected)));
 }
 
 void detail::parseDocument(const QByteArray &body, const std::function<void(simdjson::dom::element)> &read) {
@@ -120,8 +119,8 @@ void detail::parseDocument(const QByteArray &body, const std::function<void(simd
     error = parser.parse(body.constData(), static_cast<size_t>(body.size()), true).get(doc);
   }
   if (error != simdjson::SUCCESS)
-    throw DecodingError(QStringLiteral("Não foi possível ler os dados: %1.")
-                            .arg(QString::fromUtf8(simdjson::error_message(error))));
+    throw DecodingError(
+        QStringLiteral("Não foi possível ler os dados: %1.").arg(QString::fromUtf8(simdjson::error_message(error))));
   read(doc);
 }
 

@@ -138,10 +138,10 @@ template <class R> R decodeObject(Object object) {
     const std::string_view key = field.key;
     Value value = field.value;
     [&]<size_t... I>(std::index_sequence<I...>) {
-      ((detail::readField(std::get<I>(fields), key, value, record) ? (seen |= (std::uint64_t{1} << I), true)
-                                                                     : false) ||
+      ((detail::readField(std::get<I>(fields), key, value, record) ? (seen |= (std::uint64_t{1} << I), true) : false) ||
        ...);
-    }(std::make_index_sequence<count>{});
+    }
+    (std::make_index_sequence<count>{});
   }
   [&]<size_t... I>(std::index_sequence<I...>) {
     (([&] {
@@ -149,7 +149,8 @@ template <class R> R decodeObject(Object object) {
          throwMissing(std::get<I>(fields).key);
      }()),
      ...);
-  }(std::make_index_sequence<count>{});
+  }
+  (std::make_index_sequence<count>{});
   return record;
 }
 

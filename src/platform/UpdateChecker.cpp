@@ -39,14 +39,15 @@ QCoro::Task<UpdateCheckResult> UpdateChecker::check() {
     co_return UpdateCheckFailed{error.description()};
   }
   if (response.status < 200 || response.status >= 300)
-    co_return UpdateCheckFailed{QStringLiteral("O servidor de atualizações respondeu com o status %1.").arg(response.status)};
+    co_return UpdateCheckFailed{
+        QStringLiteral("O servidor de atualizações respondeu com o status %1.").arg(response.status)};
 
   std::vector<AppcastItem> items;
   try {
     items = parseAppcast(response.body);
   } catch (const std::runtime_error &error) {
-    co_return UpdateCheckFailed{QStringLiteral("Não foi possível ler o feed de atualizações: %1.")
-                                    .arg(QString::fromUtf8(error.what()))};
+    co_return UpdateCheckFailed{
+        QStringLiteral("Não foi possível ler o feed de atualizações: %1.").arg(QString::fromUtf8(error.what()))};
   }
   auto newest = newestItemAbove(items, m_currentVersion);
   if (newest)

@@ -16,8 +16,8 @@ constexpr qreal headerHeight = 76;
 } // namespace
 
 AtendimentoExternoPDFDocumentView::AtendimentoExternoPDFDocumentView(const AtendimentoExternoPDFPayload &payload,
-                                                                     const ReportLayout &layout,
-                                                                     QDateTime generatedAt, QImage logo)
+                                                                     const ReportLayout &layout, QDateTime generatedAt,
+                                                                     QImage logo)
     : m_payload(payload), m_layout(layout), m_generatedAt(std::move(generatedAt)), m_logo(std::move(logo)) {}
 
 void AtendimentoExternoPDFDocumentView::draw(QPainter &painter) const {
@@ -59,9 +59,8 @@ void AtendimentoExternoPDFDocumentView::draw(QPainter &painter) const {
   const qreal lineHeight = reportLineHeight(m_layout.bodyFont, painter.device());
   const qreal signatureRoom = 4 * lineHeight + 14 + 14;
   const QString report = displayValue(visit.relatorio);
-  const qreal reportHeight =
-      std::max(std::max<qreal>(120, out.pageHeight() - m - y - signatureRoom - 10),
-               std::max<qreal>(42, out.bodyTextHeight(report, W - 16) + 14));
+  const qreal reportHeight = std::max(std::max<qreal>(120, out.pageHeight() - m - y - signatureRoom - 10),
+                                      std::max<qreal>(42, out.bodyTextHeight(report, W - 16) + 14));
   out.drawBox(QString(), report, QRectF(m, y, W, reportHeight));
   y += reportHeight + 10;
 
@@ -121,8 +120,7 @@ void AtendimentoExternoPDFDocumentView::drawSectionTitle(ReportPainter &out, con
   y += 26;
 }
 
-void AtendimentoExternoPDFDocumentView::drawFieldGrid(ReportPainter &out, const QList<Field> &fields,
-                                                      qreal &y) const {
+void AtendimentoExternoPDFDocumentView::drawFieldGrid(ReportPainter &out, const QList<Field> &fields, qreal &y) const {
   const qreal m = m_layout.margin;
   const qreal W = out.pageWidth() - 2 * m;
   const qreal column = (W - 12) / 2;

@@ -22,8 +22,8 @@ QImage coverImageForSlot(const QImage &image, const QSizeF &slotSize, qreal maxD
     return {};
   QImage source = image;
   if (source.depth() != 32)
-    source = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                             : QImage::Format_RGB32);
+    source =
+        source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 
   // The centred region of the source that covers the slot.
   const qreal scale = std::max(slotSize.width() / source.width(), slotSize.height() / source.height());
@@ -35,8 +35,8 @@ QImage coverImageForSlot(const QImage &image, const QSizeF &slotSize, qreal maxD
   const int top = (source.height() - cropHeight) / 2;
 
   // A view into the source's pixels, so the crop costs no copy.
-  const QImage cropped(source.constScanLine(top) + qsizetype(left) * 4, cropWidth, cropHeight,
-                       source.bytesPerLine(), source.format());
+  const QImage cropped(source.constScanLine(top) + qsizetype(left) * 4, cropWidth, cropHeight, source.bytesPerLine(),
+                       source.format());
 
   const int targetWidth = int(std::ceil(slotSize.width() / 72.0 * maxDpi));
   const int targetHeight = int(std::ceil(slotSize.height() / 72.0 * maxDpi));

@@ -41,8 +41,8 @@ QByteArray AtendimentoExternoPDFService::render(const AtendimentoExternoPDFPaylo
     QPdfWriter writer(&buffer);
     // One device unit per PDF point, the origin at the page's top left.
     writer.setResolution(72);
-    writer.setPageLayout(QPageLayout(QPageSize(m_layout.pageSize, QPageSize::Point), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0)));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(m_layout.pageSize, QPageSize::Point), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer.setCreator(QStringLiteral("Varnel"));
     writer.setTitle(QStringLiteral("Relatório de Atendimento"));
 

@@ -31,9 +31,9 @@ QFont reportFont(qreal pointSize, QFont::Weight weight);
 // Colours of the page. Text uses the standard primary and secondary text
 // colours of a light appearance, fixed, because the page is always white.
 namespace reportcolors {
-inline const QColor label{0, 0, 0, 217};           // primary text, 85 % black
+inline const QColor label{0, 0, 0, 217};             // primary text, 85 % black
 inline const QColor secondaryLabel{60, 60, 67, 153}; // secondary text, 60 %
-inline const QColor green{52, 199, 89};            // the system green
+inline const QColor green{52, 199, 89};              // the system green
 inline QColor grey(qreal level) { return QColor::fromRgbF(float(level), float(level), float(level)); }
 } // namespace reportcolors
 

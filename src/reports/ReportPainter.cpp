@@ -82,8 +82,8 @@ void ReportPainter::fillRoundedRect(const QRectF &rect, qreal radius, const QCol
   m_painter.drawRoundedRect(rect, radius, radius);
 }
 
-void ReportPainter::fillAndStrokeRoundedRect(const QRectF &rect, qreal radius, const QColor &fill,
-                                             const QColor &stroke, qreal strokeWidth) {
+void ReportPainter::fillAndStrokeRoundedRect(const QRectF &rect, qreal radius, const QColor &fill, const QColor &stroke,
+                                             qreal strokeWidth) {
   QPen pen(stroke, strokeWidth);
   pen.setJoinStyle(Qt::MiterJoin);
   m_painter.setPen(pen);
@@ -98,7 +98,8 @@ void ReportPainter::drawBox(const QString &label, const QString &value, const QR
   const QRectF inner = box.adjusted(8, 6, -8, -6);
   qreal valueTop = inner.top();
   if (!label.isEmpty()) {
-    drawText(label, m_layout.labelFont, reportcolors::secondaryLabel, QRectF(inner.left(), inner.top(), inner.width(), 11));
+    drawText(label, m_layout.labelFont, reportcolors::secondaryLabel,
+             QRectF(inner.left(), inner.top(), inner.width(), 11));
     valueTop += 14;
   }
   const qreal valueHeight = std::max<qreal>(12, inner.bottom() - valueTop);

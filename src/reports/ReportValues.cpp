@@ -51,9 +51,7 @@ QString displayValue(const std::optional<QString> &text) {
 
 QString reportCPF(const std::optional<QString> &cpf) { return groupedOrAsStored(cpf, 11, u"###.###.###-##"); }
 
-QString reportCNPJ(const std::optional<QString> &cnpj) {
-  return groupedOrAsStored(cnpj, 14, u"##.###.###/####-##");
-}
+QString reportCNPJ(const std::optional<QString> &cnpj) { return groupedOrAsStored(cnpj, 14, u"##.###.###/####-##"); }
 
 QString reportAddress(const std::optional<Cliente> &cliente) {
   if (!cliente)

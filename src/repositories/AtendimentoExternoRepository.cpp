@@ -5,10 +5,10 @@
 
 namespace varnel {
 
-const QString AtendimentoExternoRepository::kColumns = QStringLiteral(
-    "id,cliente_id,responsavel_id,data_visita,data_relatorio,datahorafinalizandoatendimento,objetivo_id,"
-    "objetivo_outros,classificacao_id,relatorio,participantes,localizacao,geofinalizado,imagem_1_path,"
-    "imagem_2_path,imagem_3_path,imagem_4_path,imagens_observacoes,created_at,updated_at,deleted_at");
+const QString AtendimentoExternoRepository::kColumns =
+    QStringLiteral("id,cliente_id,responsavel_id,data_visita,data_relatorio,datahorafinalizandoatendimento,objetivo_id,"
+                   "objetivo_outros,classificacao_id,relatorio,participantes,localizacao,geofinalizado,imagem_1_path,"
+                   "imagem_2_path,imagem_3_path,imagem_4_path,imagens_observacoes,created_at,updated_at,deleted_at");
 
 namespace {
 void putText(wire::Json &j, const char *key, const std::optional<QString> &value) {

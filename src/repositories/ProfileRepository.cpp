@@ -6,9 +6,9 @@ namespace varnel {
 
 namespace {
 void putFields(wire::Json &j, const Profile &p) {
-  for (const auto &[key, value] : {std::pair{"nome", &p.nome}, std::pair{"email", &p.email},
-                                   std::pair{"cidade", &p.cidade}, std::pair{"assinatura", &p.assinatura},
-                                   std::pair{"role", &p.role}}) {
+  for (const auto &[key, value] :
+       {std::pair{"nome", &p.nome}, std::pair{"email", &p.email}, std::pair{"cidade", &p.cidade},
+        std::pair{"assinatura", &p.assinatura}, std::pair{"role", &p.role}}) {
     if (*value)
       j[key] = wire::utf8(**value);
   }

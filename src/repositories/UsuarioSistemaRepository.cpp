@@ -257,8 +257,8 @@ QCoro::Task<void> UsuarioSistemaRepository::adminUpdateUser(QUuid userId, Usuari
   if (response.headers.value("x-relay-error") == QByteArray("true"))
     throw UsuarioSistemaRepositoryError::edgeFunctionError(EdgeFunctionFailure{true, response.status, response.body});
 
-  const Json reply = Json::parse(response.body.constData(), response.body.constData() + response.body.size(),
-                                 nullptr, false);
+  const Json reply =
+      Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
   const auto textOf = [&](const char *key) -> std::optional<QString> {
     const auto it = reply.find(key);
     if (it == reply.end() || it->is_null())

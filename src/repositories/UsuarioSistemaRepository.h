@@ -22,8 +22,8 @@ QString roleText(UsuarioSistemaRole role);
 struct UsuarioSistemaInput {
   QString nome;
   QString email;
-  QString senha; // may be empty when editing
-  QString cidade; // empty means none
+  QString senha;      // may be empty when editing
+  QString cidade;     // empty means none
   QString assinatura; // empty means none
   UsuarioSistemaRole role = UsuarioSistemaRole::veterinario;
 };

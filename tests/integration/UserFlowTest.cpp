@@ -18,8 +18,8 @@ protected:
   }
 
   static UsuarioSistemaInput input(const QString &email) {
-    return UsuarioSistemaInput{QStringLiteral("Carla Dias"), email, QStringLiteral("senha-forte-1"),
-                               QStringLiteral("Campinas"), QString(), UsuarioSistemaRole::veterinario};
+    return UsuarioSistemaInput{QStringLiteral("Carla Dias"), email,     QStringLiteral("senha-forte-1"),
+                               QStringLiteral("Campinas"),   QString(), UsuarioSistemaRole::veterinario};
   }
 };
 

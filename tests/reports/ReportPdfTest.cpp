@@ -6,12 +6,12 @@
 #include "TemporaryLocation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -87,13 +87,31 @@ TEST_F(ReportPdf, DocumentPageHasTheHeaderSectionsAndValuesInOrder) {
   EXPECT_NEAR(size.height(), 841.89, 0.5);
 
   const QString text = pdf->text(0);
-  const QStringList expected = {
-      "Varnel", "Relatório de Atendimento", "Tolva", "Gerado em",
-      "Cliente", "Nome fantasia", "Razão social", "Fazenda Boa Vista", "Agropecuária Boa Vista Ltda.",
-      "CPF", "CNPJ", "123.456.789-01", "-",
-      "Endereço", "Endereço completo", "Estrada Municipal km 12 - Castro - PR",
-      "Dados do Atendimento", "Data da visita", "Data do relatório", "05/03/2024", "-",
-      "Relatório", "Rebanho em bom estado.", "Assinatura", "Dra. Ana Souza"};
+  const QStringList expected = {"Varnel",
+                                "Relatório de Atendimento",
+                                "Tolva",
+                                "Gerado em",
+                                "Cliente",
+                                "Nome fantasia",
+                                "Razão social",
+                                "Fazenda Boa Vista",
+                                "Agropecuária Boa Vista Ltda.",
+                                "CPF",
+                                "CNPJ",
+                                "123.456.789-01",
+                                "-",
+                                "Endereço",
+                                "Endereço completo",
+                                "Estrada Municipal km 12 - Castro - PR",
+                                "Dados do Atendimento",
+                                "Data da visita",
+                                "Data do relatório",
+                                "05/03/2024",
+                                "-",
+                                "Relatório",
+                                "Rebanho em bom estado.",
+                                "Assinatura",
+                                "Dra. Ana Souza"};
   qsizetype from = 0;
   for (const QString &phrase : expected) {
     const qsizetype at = text.indexOf(phrase, from);
@@ -268,14 +286,14 @@ TEST_P(ReportImagesPdf, FillsTheSlotsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Slots, ReportImagesPdf,
-    ::testing::Values(
-        ImagesCase{"one_image", {solid(Qt::red)}, {QColor(Qt::red), emptySlot, emptySlot, emptySlot}},
-        ImagesCase{"five_images_draw_four",
-                   {solid(Qt::red), solid(Qt::green), solid(Qt::blue), solid(Qt::yellow), solid(Qt::magenta)},
-                   {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::yellow)}},
-        ImagesCase{"undecodable_image_leaves_its_slot_empty",
-                   {QImage(), solid(Qt::blue, QSize(30, 90))},
-                   {emptySlot, QColor(Qt::blue), emptySlot, emptySlot}}),
+    ::testing::Values(ImagesCase{"one_image", {solid(Qt::red)}, {QColor(Qt::red), emptySlot, emptySlot, emptySlot}},
+                      ImagesCase{
+                          "five_images_draw_four",
+                          {solid(Qt::red), solid(Qt::green), solid(Qt::blue), solid(Qt::yellow), solid(Qt::magenta)},
+                          {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::yellow)}},
+                      ImagesCase{"undecodable_image_leaves_its_slot_empty",
+                                 {QImage(), solid(Qt::blue, QSize(30, 90))},
+                                 {emptySlot, QColor(Qt::blue), emptySlot, emptySlot}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ReportPdf, NotesWithoutImagesGetAPageWithOnlyTheNotesBox) {

@@ -31,8 +31,7 @@ const auto cnpj = [](const std::optional<QString> &t) { return reportCNPJ(t); };
 INSTANTIATE_TEST_SUITE_P(
     Values, ReportTextTest,
     ::testing::Values(
-        TextCase{"display_absent", display, std::nullopt, "-"},
-        TextCase{"display_empty", display, QString(), "-"},
+        TextCase{"display_absent", display, std::nullopt, "-"}, TextCase{"display_empty", display, QString(), "-"},
         TextCase{"display_blank_with_breaks", display, QStringLiteral(" \n\t\r\n "), "-"},
         TextCase{"display_trims", display, QStringLiteral("  Dra. Ana \n"), "Dra. Ana"},
         TextCase{"display_keeps_inner_breaks", display, QStringLiteral(" a\nb "), "a\nb"},
@@ -41,8 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"cpf_blanks_around", cpf, QStringLiteral(" 123 456 789 01 "), "123.456.789-01"},
         TextCase{"cpf_too_few_digits", cpf, QStringLiteral("  123.456-7 "), "123.456-7"},
         TextCase{"cpf_cnpj_digits", cpf, QStringLiteral("12345678000195"), "12345678000195"},
-        TextCase{"cpf_absent", cpf, std::nullopt, "-"},
-        TextCase{"cpf_blank", cpf, QStringLiteral("   "), "-"},
+        TextCase{"cpf_absent", cpf, std::nullopt, "-"}, TextCase{"cpf_blank", cpf, QStringLiteral("   "), "-"},
         TextCase{"cnpj_digits", cnpj, QStringLiteral("12345678000195"), "12.345.678/0001-95"},
         TextCase{"cnpj_already_grouped", cnpj, QStringLiteral("12.345.678/0001-95"), "12.345.678/0001-95"},
         TextCase{"cnpj_cpf_digits", cnpj, QStringLiteral(" 12345678901 "), "12345678901"},
@@ -122,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         FileNameCase{"runs_collapse_and_ends_strip",
                      clienteNamed("R", QStringLiteral("  --Açaí & Cia. / Filial_2--  ")), visitId,
                      "relatorio-atendimento-Acai-Cia-Filial_2-3F2504E0.pdf"},
-        FileNameCase{"path_separators_never_survive", clienteNamed("R", QStringLiteral("../../etc/passwd")),
-                     visitId, "relatorio-atendimento-etc-passwd-3F2504E0.pdf"}),
+        FileNameCase{"path_separators_never_survive", clienteNamed("R", QStringLiteral("../../etc/passwd")), visitId,
+                     "relatorio-atendimento-etc-passwd-3F2504E0.pdf"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ReportImagesPage, IsNeededForImagesOrNonBlankNotes) {

@@ -30,4 +30,3 @@ private:
   QTemporaryDir m_root;
   QByteArray m_previous;
 };
-

@@ -72,7 +72,8 @@ protected:
   }
 
   KeychainCredentialStore store{std::chrono::seconds(10)};
-  const QString service = QStringLiteral("app.varnel.tests.%1.login.password").arg(QUuid::createUuid().toString(QUuid::Id128));
+  const QString service =
+      QStringLiteral("app.varnel.tests.%1.login.password").arg(QUuid::createUuid().toString(QUuid::Id128));
   const QString first = QStringLiteral("ana@example.com");
   const QString second = QStringLiteral("bia@example.com");
 };

@@ -27,12 +27,13 @@ using namespace varnel::test;
 namespace {
 
 QByteArray sessionReply(const QString &email) {
-  nlohmann::ordered_json json = {{"access_token", "access-token"},
-                                 {"token_type", "bearer"},
-                                 {"expires_in", 3600},
-                                 {"expires_at", 4102444800},
-                                 {"refresh_token", "refresh-token"},
-                                 {"user", {{"id", "5b3a1c2e-7d4f-4e0a-9a51-2f1d6c8b9e01"}, {"email", email.toStdString()}}}};
+  nlohmann::ordered_json json = {
+      {"access_token", "access-token"},
+      {"token_type", "bearer"},
+      {"expires_in", 3600},
+      {"expires_at", 4102444800},
+      {"refresh_token", "refresh-token"},
+      {"user", {{"id", "5b3a1c2e-7d4f-4e0a-9a51-2f1d6c8b9e01"}, {"email", email.toStdString()}}}};
   return QByteArray::fromStdString(json.dump());
 }
 
@@ -64,9 +65,8 @@ protected:
   void makeClient(std::shared_ptr<HttpTransport> t) {
     model.reset();
     store.reset();
-    client = std::make_unique<BackendClient>(BackendConfig::make(QStringLiteral("http://127.0.0.1:9"),
-                                                                 QStringLiteral("anon")),
-                                             std::move(t));
+    client = std::make_unique<BackendClient>(
+        BackendConfig::make(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("anon")), std::move(t));
     store = std::make_unique<SessionStore>(*client);
     model = newModel();
   }
@@ -248,8 +248,7 @@ TEST_P(LoginEnabledRules, EntrarAndReturn) {
 
 INSTANTIATE_TEST_SUITE_P(Fields, LoginEnabledRules,
                          ::testing::Values(EnabledCase{"", "", false, false}, EnabledCase{"a@b.c", "", false, false},
-                                           EnabledCase{"", "x", false, false},
-                                           EnabledCase{" \n ", "x", true, false},
+                                           EnabledCase{"", "x", false, false}, EnabledCase{" \n ", "x", true, false},
                                            EnabledCase{"a@b.c", " ", true, true},
                                            EnabledCase{"a@b.c", "x", true, true}));
 

@@ -30,10 +30,10 @@ protected:
     client = std::make_unique<BackendClient>(
         BackendConfig::make(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("anon")), transport);
     store = std::make_unique<SessionStore>(*client);
-    nlohmann::ordered_json session = {{"access_token", "t"},         {"token_type", "bearer"},
-                                      {"expires_in", 3600},          {"expires_at", 4102444800},
-                                      {"refresh_token", "r"},
-                                      {"user", {{"id", "5b3a1c2e-7d4f-4e0a-9a51-2f1d6c8b9e01"}}}};
+    nlohmann::ordered_json session = {
+        {"access_token", "t"},  {"token_type", "bearer"},
+        {"expires_in", 3600},   {"expires_at", 4102444800},
+        {"refresh_token", "r"}, {"user", {{"id", "5b3a1c2e-7d4f-4e0a-9a51-2f1d6c8b9e01"}}}};
     transport->reply(200, QByteArray::fromStdString(session.dump()));
     await(store->signIn(QStringLiteral("a@b.c"), QStringLiteral("x")));
     ASSERT_TRUE(store->isAuthenticated());
@@ -47,9 +47,8 @@ protected:
 };
 
 TEST_F(MainViewTest, HeaderOffersTheSixSectionsInOrderWithIcons) {
-  const QStringList expected{QStringLiteral("Dashboard"),      QStringLiteral("Atendimentos"),
-                             QStringLiteral("Clientes"),       QStringLiteral("Objetivos"),
-                             QStringLiteral("Classificações"), QStringLiteral("Usuários")};
+  const QStringList expected{QStringLiteral("Dashboard"), QStringLiteral("Atendimentos"),   QStringLiteral("Clientes"),
+                             QStringLiteral("Objetivos"), QStringLiteral("Classificações"), QStringLiteral("Usuários")};
   QStringList titles;
   for (MainTab tab : allMainTabs) {
     titles << view->tabButton(tab)->text();

@@ -1,9 +1,9 @@
 // The update checker: reading the feed, comparing versions, and turning
 // every failure into a reason the dialog can show.
 
+#include "platform/UpdateChecker.h"
 #include "app/AppUpdater.h"
 #include "platform/Appcast.h"
-#include "platform/UpdateChecker.h"
 #include "support/Await.h"
 #include "support/ScriptedTransport.h"
 
@@ -64,8 +64,7 @@ struct VersionCase {
 class CompareVersions : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(CompareVersions, ComparesNumerically) {
-  EXPECT_EQ(compareVersions(QString::fromLatin1(GetParam().a), QString::fromLatin1(GetParam().b)),
-            GetParam().expected);
+  EXPECT_EQ(compareVersions(QString::fromLatin1(GetParam().a), QString::fromLatin1(GetParam().b)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, CompareVersions,
@@ -75,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Pairs, CompareVersions,
 
 class UpdateCheckerTest : public ::testing::Test {
 protected:
-  UpdateCheckResult check(const QString &current, const QString &url = QStringLiteral("https://varnel.example/feed.xml")) {
+  UpdateCheckResult check(const QString &current,
+                          const QString &url = QStringLiteral("https://varnel.example/feed.xml")) {
     UpdateChecker checker(transport, url, current);
     return await(checker.check());
   }
@@ -121,15 +121,18 @@ TEST_P(UpdateCheckFailures, ComeBackAsAReason) {
       << std::get<UpdateCheckFailed>(result).reason.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, UpdateCheckFailures,
-    ::testing::Values(
-        FailingCase{"NoNetwork", [](ScriptedTransport &t) { t.failWith(QStringLiteral("Host varnel.example not found")); },
-                    QStringLiteral("Host varnel.example not found")},
-        FailingCase{"NotFound", [](ScriptedTransport &t) { t.reply(404, "nope"); }, QStringLiteral("status 404")},
-        FailingCase{"NotAFeed", [](ScriptedTransport &t) { t.reply(200, "<html></html>"); },
-                    QStringLiteral("Não foi possível ler o feed")}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reasons, UpdateCheckFailures,
+                         ::testing::Values(FailingCase{"NoNetwork",
+                                                       [](ScriptedTransport &t) {
+                                                         t.failWith(QStringLiteral("Host varnel.example not found"));
+                                                       },
+                                                       QStringLiteral("Host varnel.example not found")},
+                                           FailingCase{"NotFound", [](ScriptedTransport &t) { t.reply(404, "nope"); },
+                                                       QStringLiteral("status 404")},
+                                           FailingCase{"NotAFeed",
+                                                       [](ScriptedTransport &t) { t.reply(200, "<html></html>"); },
+                                                       QStringLiteral("Não foi possível ler o feed")}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(UpdateCheckerTest, WithoutAFeedNothingIsAsked) {
   const auto result = check(QStringLiteral("0.1.0"), QString());

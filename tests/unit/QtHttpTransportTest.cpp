@@ -1,7 +1,7 @@
 // The real Qt Network transport against a small HTTP server on loopback.
+#include "backend/QtHttpTransport.h"
 #include "backend/BackendClient.h"
 #include "backend/Errors.h"
-#include "backend/QtHttpTransport.h"
 #include "backend/RestQuery.h"
 #include "support/Await.h"
 

@@ -16,9 +16,10 @@ const char *kVisitId = "6f1c2d3e-4b5a-4c6d-8e9f-0a1b2c3d4e5f";
 
 // A minimal valid visit row with `extra` spliced in after the required keys.
 QByteArray visitRow(const std::string &extra) {
-  std::string row = std::string(R"({"id":")") + kVisitId +
-                    R"(","cliente_id":"11111111-2222-4333-8444-555555555555",)"
-                    R"("responsavel_id":"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE","data_visita":"2025-03-07T14:05:09.123456+00:00")";
+  std::string row =
+      std::string(R"({"id":")") + kVisitId +
+      R"(","cliente_id":"11111111-2222-4333-8444-555555555555",)"
+      R"("responsavel_id":"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE","data_visita":"2025-03-07T14:05:09.123456+00:00")";
   if (!extra.empty())
     row += "," + extra;
   row += "}";
@@ -63,13 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
         LocationCase{"WkbHexTextKept", R"("localizacao":"0101000020E6100000")", QStringLiteral("0101000020E6100000")},
         LocationCase{"OneCoordinate", R"("localizacao":{"type":"Point","coordinates":[-46.6]})", std::nullopt},
         LocationCase{"Number", R"("localizacao":5)", std::nullopt},
-        LocationCase{"Null", R"("localizacao":null)", std::nullopt},
-        LocationCase{"Missing", "", std::nullopt},
+        LocationCase{"Null", R"("localizacao":null)", std::nullopt}, LocationCase{"Missing", "", std::nullopt},
         LocationCase{"CoordinatesNull", R"("localizacao":{"type":"Point","coordinates":null})", std::nullopt},
         LocationCase{"CoordinatesNotNumbers", R"("localizacao":{"coordinates":["a","b"]})", std::nullopt},
         LocationCase{"ThreeCoordinates", R"("localizacao":{"coordinates":[1.5,2.5,800]})",
                      QStringLiteral("POINT(1.5 2.5)")},
-        LocationCase{"WholeNumbers", R"("localizacao":{"coordinates":[-47,-23]})", QStringLiteral("POINT(-47.0 -23.0)")},
+        LocationCase{"WholeNumbers", R"("localizacao":{"coordinates":[-47,-23]})",
+                     QStringLiteral("POINT(-47.0 -23.0)")},
         LocationCase{"Tiny", R"("localizacao":{"coordinates":[0.00005,-0.0001]})",
                      QStringLiteral("POINT(5e-05 -0.0001)")},
         LocationCase{"ArrayIsNotAPoint", R"("localizacao":[-46.6,-23.5])", std::nullopt}),
@@ -103,13 +104,15 @@ INSTANTIATE_TEST_SUITE_P(Values, ShortestNumber,
 
 TEST(RecordDecoding, RequiredFieldsMustBePresentAndNotNull) {
   // data_visita missing
-  EXPECT_THROW(wire::decodeSingle<AtendimentoExterno>(QByteArray(
-                   R"({"id":"6f1c2d3e-4b5a-4c6d-8e9f-0a1b2c3d4e5f","cliente_id":"11111111-2222-4333-8444-555555555555","responsavel_id":"11111111-2222-4333-8444-555555555555"})")),
-               DecodingError);
+  EXPECT_THROW(
+      wire::decodeSingle<AtendimentoExterno>(QByteArray(
+          R"({"id":"6f1c2d3e-4b5a-4c6d-8e9f-0a1b2c3d4e5f","cliente_id":"11111111-2222-4333-8444-555555555555","responsavel_id":"11111111-2222-4333-8444-555555555555"})")),
+      DecodingError);
   // data_visita null
-  EXPECT_THROW(wire::decodeSingle<AtendimentoExterno>(QByteArray(
-                   R"({"id":"6f1c2d3e-4b5a-4c6d-8e9f-0a1b2c3d4e5f","cliente_id":"11111111-2222-4333-8444-555555555555","responsavel_id":"11111111-2222-4333-8444-555555555555","data_visita":null})")),
-               DecodingError);
+  EXPECT_THROW(
+      wire::decodeSingle<AtendimentoExterno>(QByteArray(
+          R"({"id":"6f1c2d3e-4b5a-4c6d-8e9f-0a1b2c3d4e5f","cliente_id":"11111111-2222-4333-8444-555555555555","responsavel_id":"11111111-2222-4333-8444-555555555555","data_visita":null})")),
+      DecodingError);
   const AtendimentoExterno visit = decodeVisit("");
   EXPECT_FALSE(visit.dataRelatorio);
   EXPECT_EQ(visit.dataVisita, QDateTime::fromString(QStringLiteral("2025-03-07T14:05:09.123Z"), Qt::ISODateWithMs));
@@ -133,10 +136,10 @@ TEST(RecordDecoding, NullAndMissingOptionalsAreBothAbsent) {
 }
 
 TEST(RecordDecoding, IdentifiersReadInEitherCaseAndWriteUpperCase) {
-  const auto lower = wire::decodeSingle<ResponsavelPeloAtendimento>(
-      R"({"id":"aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee","nome":"Ana"})");
-  const auto upper = wire::decodeSingle<ResponsavelPeloAtendimento>(
-      R"({"id":"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE","nome":"Ana"})");
+  const auto lower =
+      wire::decodeSingle<ResponsavelPeloAtendimento>(R"({"id":"aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee","nome":"Ana"})");
+  const auto upper =
+      wire::decodeSingle<ResponsavelPeloAtendimento>(R"({"id":"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE","nome":"Ana"})");
   EXPECT_EQ(lower, upper);
   EXPECT_EQ(wire::encodeObject(lower).at("id"), "AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE");
 }

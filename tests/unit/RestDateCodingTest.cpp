@@ -1,6 +1,6 @@
+#include "backend/RestDateCoding.h"
 #include "backend/Errors.h"
 #include "backend/InMemoryAuthLocalStorage.h"
-#include "backend/RestDateCoding.h"
 #include "model/Classificacao.h"
 
 #include <QTimeZone>
@@ -21,14 +21,13 @@ TEST_P(RestDateDecoding, AcceptsInternetDateTimes) {
   EXPECT_EQ(value.toUTC().toString(Qt::ISODateWithMs), QString::fromLatin1(GetParam().utc)) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, RestDateDecoding,
-    ::testing::Values(DateCase{"2025-03-07T14:05:09.123456+00:00", "2025-03-07T14:05:09.123Z"},
-                      DateCase{"2025-03-07T14:05:09Z", "2025-03-07T14:05:09.000Z"},
-                      DateCase{"2025-03-07T11:05:09.5-03:00", "2025-03-07T14:05:09.500Z"},
-                      DateCase{"2025-03-07T23:30:00+0530", "2025-03-07T18:00:00.000Z"},
-                      DateCase{"2024-02-29T00:00:00.000Z", "2024-02-29T00:00:00.000Z"},
-                      DateCase{"1969-12-31T23:59:59.999Z", "1969-12-31T23:59:59.999Z"}));
+INSTANTIATE_TEST_SUITE_P(Formats, RestDateDecoding,
+                         ::testing::Values(DateCase{"2025-03-07T14:05:09.123456+00:00", "2025-03-07T14:05:09.123Z"},
+                                           DateCase{"2025-03-07T14:05:09Z", "2025-03-07T14:05:09.000Z"},
+                                           DateCase{"2025-03-07T11:05:09.5-03:00", "2025-03-07T14:05:09.500Z"},
+                                           DateCase{"2025-03-07T23:30:00+0530", "2025-03-07T18:00:00.000Z"},
+                                           DateCase{"2024-02-29T00:00:00.000Z", "2024-02-29T00:00:00.000Z"},
+                                           DateCase{"1969-12-31T23:59:59.999Z", "1969-12-31T23:59:59.999Z"}));
 
 TEST(RestDateDecoding, PlainDateIsLocalMidnight) {
   const QDateTime value = restdate::decode("2025-03-07");

@@ -1,6 +1,6 @@
+#include "backend/RestQuery.h"
 #include "backend/BackendClient.h"
 #include "backend/Errors.h"
-#include "backend/RestQuery.h"
 #include "model/Classificacao.h"
 #include "model/Cliente.h"
 #include "support/Await.h"
@@ -105,12 +105,12 @@ TEST_P(PercentEncodingOfValues, KeepsOnlyTheUnreservedSet) {
   EXPECT_EQ(queryOf(q), QByteArray("c=eq.") + GetParam().encoded);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Characters, PercentEncodingOfValues,
-    ::testing::Values(EncodingCase{"a&b,c", "a%26b%2Cc"}, EncodingCase{"a b%c@d", "a%20b%25c%40d"},
-                      EncodingCase{":#[]!$'()*+;=", "%3A%23%5B%5D%21%24%27%28%29%2A%2B%3B%3D"},
-                      EncodingCase{"-._~/?", "-._~/?"}, EncodingCase{"São Paulo", "S%C3%A3o%20Paulo"},
-                      EncodingCase{"\"q\"\\", "%22q%22%5C"}));
+INSTANTIATE_TEST_SUITE_P(Characters, PercentEncodingOfValues,
+                         ::testing::Values(EncodingCase{"a&b,c", "a%26b%2Cc"}, EncodingCase{"a b%c@d", "a%20b%25c%40d"},
+                                           EncodingCase{":#[]!$'()*+;=", "%3A%23%5B%5D%21%24%27%28%29%2A%2B%3B%3D"},
+                                           EncodingCase{"-._~/?", "-._~/?"},
+                                           EncodingCase{"São Paulo", "S%C3%A3o%20Paulo"},
+                                           EncodingCase{"\"q\"\\", "%22q%22%5C"}));
 
 TEST_F(RestQueryTest, InsertPostsTheRecordWithoutPrefer) {
   Classificacao c;
@@ -179,9 +179,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"BackendMessageOnly", 409,
                   R"({"message":"duplicate key value","code":"23505","details":"Key exists","hint":null})",
                   "duplicate key value"},
-        ErrorCase{"SingleWithoutRows", 406,
-                  R"({"code":"PGRST116","details":"The result contains 0 rows","hint":null,"message":"JSON object requested, multiple (or no) rows returned"})",
-                  "JSON object requested, multiple (or no) rows returned"},
+        ErrorCase{
+            "SingleWithoutRows", 406,
+            R"({"code":"PGRST116","details":"The result contains 0 rows","hint":null,"message":"JSON object requested, multiple (or no) rows returned"})",
+            "JSON object requested, multiple (or no) rows returned"},
         ErrorCase{"HtmlGateway", 502, "<html><body>Bad Gateway</body></html>",
                   "Status Code: 502 Body: <html><body>Bad Gateway</body></html>"},
         ErrorCase{"ObjectWithoutMessage", 500, R"({"error":"boom"})", R"(Status Code: 500 Body: {"error":"boom"})"},
@@ -206,8 +207,9 @@ TEST_F(RestQueryTest, BackendErrorKeepsItsCodeAndStatus) {
 
 TEST_F(RestQueryTest, EmptyArrayIsAnEmptyList) {
   transport->reply(200, "[]");
-  EXPECT_TRUE(await(client.from(QStringLiteral("cliente")).select(QStringLiteral("*")).executeDecoding<QList<Cliente>>())
-                  .isEmpty());
+  EXPECT_TRUE(
+      await(client.from(QStringLiteral("cliente")).select(QStringLiteral("*")).executeDecoding<QList<Cliente>>())
+          .isEmpty());
 }
 
 TEST_F(RestQueryTest, TransportErrorsPassUnchanged) {

@@ -54,8 +54,11 @@ TEST_F(PeopleRepositoryTest, EnsureForUserCreatesTheMissingEntryFromTheNormalise
 }
 
 TEST_F(PeopleRepositoryTest, ExistingEntriesAreReturnedAndNeverRewritten) {
-  const QByteArray stored = R"([{"id":"00000000-0000-4000-8000-000000000009","nome":"Outro"},
-    {"id":")" + kUserId.toLatin1() + R"(","nome":"Dra. Ana","email":"ana@x.com","role":"administrador","assinatura_path":"s.png"}])";
+  const QByteArray stored =
+      R"([{"id":"00000000-0000-4000-8000-000000000009","nome":"Outro"},
+    {"id":")" +
+      kUserId.toLatin1() +
+      R"(","nome":"Dra. Ana","email":"ana@x.com","role":"administrador","assinatura_path":"s.png"}])";
   transport->reply(200, stored);
   const auto found = await(responsaveis.ensureForUser(kUser, QStringLiteral("outra@x.com")));
   EXPECT_EQ(transport->requests().size(), 1);
@@ -70,8 +73,12 @@ TEST_F(PeopleRepositoryTest, ExistingEntriesAreReturnedAndNeverRewritten) {
 }
 
 TEST_F(PeopleRepositoryTest, ResponsibleWritesCarryTheirKeys) {
-  ResponsavelPeloAtendimento r{kUser, QStringLiteral("Ana"), QStringLiteral("ana@x.com"), QStringLiteral("Campinas"),
-                               QStringLiteral("veterinario"), QStringLiteral("assinaturas/ana.png")};
+  ResponsavelPeloAtendimento r{kUser,
+                               QStringLiteral("Ana"),
+                               QStringLiteral("ana@x.com"),
+                               QStringLiteral("Campinas"),
+                               QStringLiteral("veterinario"),
+                               QStringLiteral("assinaturas/ana.png")};
   transport->reply(200, "[]");
   await(responsaveis.createIfMissing(r));
   EXPECT_EQ(keysOf(bodyOf(transport->last())),
@@ -91,7 +98,8 @@ TEST_F(PeopleRepositoryTest, ProfileFetchReadsAListAndTakesTheFirstRow) {
   EXPECT_FALSE(transport->last().headers.value("Accept").value_or("").contains("object"));
 
   transport->reply(200, R"([{"user_id":")" + kUserId.toLatin1() + R"(","nome":"Primeiro"},
-                            {"user_id":")" + kUserId.toLatin1() + R"(","nome":"Segundo"}])");
+                            {"user_id":")" +
+                            kUserId.toLatin1() + R"(","nome":"Segundo"}])");
   EXPECT_EQ(await(profiles.fetch(kUser))->nome, QStringLiteral("Primeiro"));
 
   await(profiles.list());

@@ -126,8 +126,7 @@ TEST_F(SessionStoreTest, SignOutIsFinalWhateverTheLogoutReply) {
   for (bool network : {false, true}) {
     signIn();
     int changed = 0;
-    const auto connection =
-        QObject::connect(&store, &SessionStore::sessionChanged, [&changed] { ++changed; });
+    const auto connection = QObject::connect(&store, &SessionStore::sessionChanged, [&changed] { ++changed; });
     if (network)
       transport->failWith(QStringLiteral("Network unreachable"));
     else
@@ -195,16 +194,17 @@ TEST_F(SessionStoreTest, BackgroundCheckRefreshesAheadOfExpiry) {
 TEST_F(SessionStoreTest, SignUpSendsAnS256ChallengeOfTheKeptVerifier) {
   signIn(QStringLiteral("a1"));
   transport->clear();
-  transport->reply(200, sessionReply(QStringLiteral("new-token"), QStringLiteral("new-refresh"), kNow + 3600,
-                                     QStringLiteral("99999999-2222-4333-8444-555555555555"), QStringLiteral("b@x.com")));
-  const SignUpResult result = await(client.auth().signUp(QStringLiteral("b@x.com"), QStringLiteral("pw"),
-                                                         nlohmann::ordered_json{{"nome", "B"}, {"role", "veterinario"}}));
+  transport->reply(200,
+                   sessionReply(QStringLiteral("new-token"), QStringLiteral("new-refresh"), kNow + 3600,
+                                QStringLiteral("99999999-2222-4333-8444-555555555555"), QStringLiteral("b@x.com")));
+  const SignUpResult result = await(client.auth().signUp(
+      QStringLiteral("b@x.com"), QStringLiteral("pw"), nlohmann::ordered_json{{"nome", "B"}, {"role", "veterinario"}}));
   const HttpRequest &r = transport->last();
   EXPECT_EQ(r.url, "https://abcdefgh.supabase.co/auth/v1/signup");
   EXPECT_EQ(r.headers.value("Authorization"), "Bearer anon");
   const auto body = bodyOf(r);
-  EXPECT_EQ(keysOf(body), (std::vector<std::string>{"email", "password", "data", "code_challenge",
-                                                    "code_challenge_method"}));
+  EXPECT_EQ(keysOf(body),
+            (std::vector<std::string>{"email", "password", "data", "code_challenge", "code_challenge_method"}));
   EXPECT_EQ(body["data"], (nlohmann::ordered_json{{"nome", "B"}, {"role", "veterinario"}}));
   EXPECT_EQ(body["code_challenge_method"], "s256");
 

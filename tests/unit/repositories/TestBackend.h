@@ -18,15 +18,13 @@ inline const QString kUserId = QStringLiteral("11111111-2222-4333-8444-555555555
 
 inline QByteArray sessionReply(const QString &access, const QString &refresh, double expiresAt,
                                const QString &userId = kUserId, const QString &email = QStringLiteral("ana@x.com")) {
-  nlohmann::ordered_json j = {{"access_token", access.toStdString()},
-                              {"token_type", "bearer"},
-                              {"expires_in", 3600},
-                              {"expires_at", expiresAt},
-                              {"refresh_token", refresh.toStdString()},
-                              {"user",
-                               {{"id", userId.toStdString()},
-                                {"email", email.toStdString()},
-                                {"role", "authenticated"}}}};
+  nlohmann::ordered_json j = {
+      {"access_token", access.toStdString()},
+      {"token_type", "bearer"},
+      {"expires_in", 3600},
+      {"expires_at", expiresAt},
+      {"refresh_token", refresh.toStdString()},
+      {"user", {{"id", userId.toStdString()}, {"email", email.toStdString()}, {"role", "authenticated"}}}};
   return QByteArray::fromStdString(j.dump());
 }
 
@@ -52,8 +50,7 @@ inline std::vector<std::string> keysOf(const nlohmann::ordered_json &json) {
 
 // The decoded query of a request URL as (name, value) pairs in order.
 inline QList<QPair<QString, QString>> queryItems(const HttpRequest &request) {
-  return QUrlQuery(QUrl::fromEncoded(request.url).query(QUrl::FullyEncoded))
-      .queryItems(QUrl::FullyDecoded);
+  return QUrlQuery(QUrl::fromEncoded(request.url).query(QUrl::FullyEncoded)).queryItems(QUrl::FullyDecoded);
 }
 
 inline QByteArray pathOf(const HttpRequest &request) {
@@ -70,7 +67,9 @@ protected:
                        transport};
   double now = kNow;
 
-  void SetUp() override { client.auth().setClock([this] { return now; }); }
+  void SetUp() override {
+    client.auth().setClock([this] { return now; });
+  }
 
   // Signs in on the client (not through a SessionStore) and forgets the request.
   void signInDirectly(const QString &access = QStringLiteral("admin-token"),

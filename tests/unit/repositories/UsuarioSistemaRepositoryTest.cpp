@@ -11,8 +11,9 @@ const QUuid kTarget = QUuid::fromString(QStringLiteral("ABCDEF00-1111-4222-8333-
 const QString kNewUser = QStringLiteral("99999999-2222-4333-8444-555555555555");
 
 UsuarioSistemaInput input() {
-  return UsuarioSistemaInput{QStringLiteral("Bruno Lima"), QStringLiteral("bruno@x.com"), QStringLiteral("s3nha!"),
-                             QString(), QString(), UsuarioSistemaRole::veterinario};
+  return UsuarioSistemaInput{
+      QStringLiteral("Bruno Lima"),   QStringLiteral("bruno@x.com"), QStringLiteral("s3nha!"), QString(), QString(),
+      UsuarioSistemaRole::veterinario};
 }
 
 class UsuarioSistemaTest : public ScriptedBackend {
@@ -61,8 +62,9 @@ TEST_F(UsuarioSistemaTest, AdminUpdateCallsTheFunctionWithTheAdministratorsToken
   EXPECT_EQ(r.headers.value("Authorization"), "Bearer admin-token");
   EXPECT_EQ(r.headers.value("Apikey"), "anon");
   EXPECT_EQ(r.headers.value("Content-Type"), "application/json");
-  EXPECT_EQ(r.body,
-            R"({"userId":"abcdef00-1111-4222-8333-444444444444","nome":"Bruno Lima","email":"bruno@x.com","role":"veterinario"})");
+  EXPECT_EQ(
+      r.body,
+      R"({"userId":"abcdef00-1111-4222-8333-444444444444","nome":"Bruno Lima","email":"bruno@x.com","role":"veterinario"})");
 
   UsuarioSistemaInput full = input();
   full.cidade = QStringLiteral("Campinas");
@@ -106,12 +108,15 @@ TEST_F(UsuarioSistemaTest, FunctionFailuresAreDescribedForTheAdministrator) {
       {401, "invalid CREDENTIALS", sessionRejected},
       {403, R"({"error":"Apenas administradores podem alterar outros usuários."})",
        QStringLiteral("Apenas administradores podem alterar outros usuários.")},
-      {400, R"({"error":"","message":"usado só sem error"})", QStringLiteral(R"(Edge Function retornou HTTP 400: {"error":"","message":"usado só sem error"})")},
+      {400, R"({"error":"","message":"usado só sem error"})",
+       QStringLiteral(R"(Edge Function retornou HTTP 400: {"error":"","message":"usado só sem error"})")},
       {500, "  upstream crashed\n", QStringLiteral("Edge Function retornou HTTP 500:   upstream crashed\n")},
-      {500, "", QStringLiteral("Edge Function retornou HTTP 500. Verifique se a função admin-update-user-password "
-                               "está publicada no Supabase.")},
-      {502, QByteArray("\xff\xfe", 2), QStringLiteral("Edge Function retornou HTTP 502. Verifique se a função "
-                                                     "admin-update-user-password está publicada no Supabase.")},
+      {500, "",
+       QStringLiteral("Edge Function retornou HTTP 500. Verifique se a função admin-update-user-password "
+                      "está publicada no Supabase.")},
+      {502, QByteArray("\xff\xfe", 2),
+       QStringLiteral("Edge Function retornou HTTP 502. Verifique se a função "
+                      "admin-update-user-password está publicada no Supabase.")},
       {200, R"({"success":false})", QStringLiteral("Não foi possível salvar o usuário.")},
       {200, R"({"error":"E-mail já usado"})", QStringLiteral("E-mail já usado")},
   };
@@ -131,10 +136,10 @@ TEST_F(UsuarioSistemaTest, CreateUserWritesBothRowsAndPutsTheAdministratorBack) 
   signInDirectly(adminToken, QStringLiteral("admin-refresh"));
   transport->reply(200, sessionReply(QStringLiteral("new-user-token"), QStringLiteral("nr"), kNow + 3600, kNewUser,
                                      QStringLiteral("bruno@x.com")));
-  transport->reply(200, "[]"); // profile fetch
-  transport->reply(201, "");   // profile insert
-  transport->reply(200, "[]"); // responsible list
-  transport->reply(201, "");   // responsible insert
+  transport->reply(200, "[]");                                                                   // profile fetch
+  transport->reply(201, "");                                                                     // profile insert
+  transport->reply(200, "[]");                                                                   // responsible list
+  transport->reply(201, "");                                                                     // responsible insert
   transport->reply(200, R"({"id":"11111111-2222-4333-8444-555555555555","email":"ana@x.com"})"); // restore
   await(repo.createUser(input()));
 

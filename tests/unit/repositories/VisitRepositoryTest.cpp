@@ -13,10 +13,10 @@ using namespace varnel::test;
 
 namespace {
 
-const QString kColumns = QStringLiteral(
-    "id,cliente_id,responsavel_id,data_visita,data_relatorio,datahorafinalizandoatendimento,objetivo_id,"
-    "objetivo_outros,classificacao_id,relatorio,participantes,localizacao,geofinalizado,imagem_1_path,"
-    "imagem_2_path,imagem_3_path,imagem_4_path,imagens_observacoes,created_at,updated_at,deleted_at");
+const QString kColumns =
+    QStringLiteral("id,cliente_id,responsavel_id,data_visita,data_relatorio,datahorafinalizandoatendimento,objetivo_id,"
+                   "objetivo_outros,classificacao_id,relatorio,participantes,localizacao,geofinalizado,imagem_1_path,"
+                   "imagem_2_path,imagem_3_path,imagem_4_path,imagens_observacoes,created_at,updated_at,deleted_at");
 
 // São Paulo has kept -03:00 all year since 2019.
 class VisitRepositoryTest : public ScriptedBackend {
@@ -63,7 +63,8 @@ TEST_F(VisitRepositoryTest, ListAndFetchAskForUnarchivedRows) {
   EXPECT_EQ(queryItems(transport->last()), listItems);
   EXPECT_EQ(pathOf(transport->last()), "https://abcdefgh.supabase.co/rest/v1/atendimento_externo");
 
-  transport->reply(200, R"({"id":"aaaaaaaa-0000-4000-8000-000000000001","cliente_id":"aaaaaaaa-0000-4000-8000-000000000002",
+  transport->reply(200,
+                   R"({"id":"aaaaaaaa-0000-4000-8000-000000000001","cliente_id":"aaaaaaaa-0000-4000-8000-000000000002",
     "responsavel_id":"aaaaaaaa-0000-4000-8000-000000000003","data_visita":"2025-03-07T22:30:00.25-03:00"})");
   const AtendimentoExterno fetched = await(repo.fetch(visit().id));
   const QList<QPair<QString, QString>> fetchItems = {
