@@ -18,33 +18,28 @@ std::unique_ptr<UpdateChecker> AppUpdater::makeBuildChecker() {
 }
 
 void AppUpdater::checkForUpdates(QWidget *parent) {
-  if (m_running)
+  if (isChecking())
     return;
-  m_running.emplace(run(parent, false));
+  run(parent, false);
 }
 
 void AppUpdater::checkInBackground(QWidget *parent) {
-  if (!m_automaticChecks || !m_checker->hasFeed() || m_running)
+  if (!m_automaticChecks || !m_checker->hasFeed() || isChecking())
     return;
-  m_running.emplace(run(parent, true));
+  run(parent, true);
 }
 
-QCoro::Task<> AppUpdater::run(QPointer<QWidget> parent, bool quiet) {
-  QPointer<AppUpdater> self(this);
-  auto result = co_await m_checker->check();
-  if (!self)
-    co_return;
-  // Done before the dialog, whose own event loop may run for a long time.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        m_running.reset();
+void AppUpdater::run(QPointer<QWidget> parent, bool quiet) {
+  m_tasks.run(
+      m_checker->check(),
+      [this, parent, quiet](const UpdateCheckResult &result) {
         emit checkFinished();
+        if (quiet && !std::holds_alternative<UpdateAvailable>(result))
+          return;
+        present(parent, result);
       },
-      Qt::QueuedConnection);
-  if (quiet && !std::holds_alternative<UpdateAvailable>(result))
-    co_return;
-  present(parent, result);
+      // check() reports its failures as a result; nothing else can fail.
+      [this](const QString &) { emit checkFinished(); });
 }
 
 QString AppUpdater::resultTitle(const UpdateCheckResult &result) {
@@ -67,22 +62,24 @@ QString AppUpdater::resultText(const UpdateCheckResult &result, const QString &c
 
 void AppUpdater::present(QWidget *parent, const UpdateCheckResult &result) {
   const auto *available = std::get_if<UpdateAvailable>(&result);
-  QMessageBox box(available
-                      ? QMessageBox::Information
-                      : (std::holds_alternative<UpToDate>(result) ? QMessageBox::Information : QMessageBox::Warning),
-                  resultTitle(result), resultText(result, m_checker->currentVersion()), QMessageBox::NoButton, parent);
-  box.setObjectName(QStringLiteral("updateResult"));
-  QPushButton *download = nullptr;
+  auto *box = new QMessageBox(
+      available ? QMessageBox::Information
+                : (std::holds_alternative<UpToDate>(result) ? QMessageBox::Information : QMessageBox::Warning),
+      resultTitle(result), resultText(result, m_checker->currentVersion()), QMessageBox::NoButton, parent);
+  box->setObjectName(QStringLiteral("updateResult"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
   if (available) {
-    download = box.addButton(QStringLiteral("Abrir página de download"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Agora não"), QMessageBox::RejectRole);
-    box.setDefaultButton(download);
+    QPushButton *download = box->addButton(QStringLiteral("Abrir página de download"), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("Agora não"), QMessageBox::RejectRole);
+    box->setDefaultButton(download);
+    const QUrl url = available->item.downloadUrl;
+    connect(download, &QPushButton::clicked, box, [url] { QDesktopServices::openUrl(url); });
   } else {
-    box.addButton(QMessageBox::Ok);
+    box->addButton(QMessageBox::Ok);
   }
-  box.exec();
-  if (available && box.clickedButton() == download)
-    QDesktopServices::openUrl(available->item.downloadUrl);
+  box->open();
+  emit resultShown(box);
 }
 
 } // namespace varnel

@@ -2,6 +2,7 @@
 // The "Verificar Atualizações..." command: checks the update feed and tells
 // the user what it found. Installing is left to the user's browser.
 
+#include "base/Tasks.h"
 #include "platform/UpdateChecker.h"
 
 #include <QObject>
@@ -24,7 +25,7 @@ public:
   // At start: only when the build enables automatic checks, and it speaks
   // up only when a newer version exists.
   void checkInBackground(QWidget *parent);
-  bool isChecking() const { return m_running.has_value(); }
+  bool isChecking() const { return m_tasks.isRunning(); }
 
   // The title and text of the answer dialog.
   static QString resultTitle(const UpdateCheckResult &result);
@@ -32,14 +33,18 @@ public:
 
 signals:
   void checkFinished();
+  // The answer is on screen (tests and the screenshot tour close it).
+  void resultShown(QWidget *dialog);
 
 private:
-  QCoro::Task<> run(QPointer<QWidget> parent, bool quiet);
+  void run(QPointer<QWidget> parent, bool quiet);
+  // Opens the answer window-modal over parent and returns at once; the
+  // answer's buttons act when pressed.
   void present(QWidget *parent, const UpdateCheckResult &result);
 
   std::unique_ptr<UpdateChecker> m_checker;
   bool m_automaticChecks;
-  std::optional<QCoro::Task<>> m_running;
+  Tasks m_tasks{this};
 };
 
 } // namespace varnel

@@ -1,18 +1,26 @@
 #include "app/LoginViewModel.h"
 
 #include "app/AppIdentity.h"
-#include "backend/Errors.h"
 #include "backend/SessionStore.h"
 #include "platform/CredentialStore.h"
 #include "platform/LoginPreferences.h"
 
-#include <QPointer>
-
 namespace varnel {
+
+namespace {
+// The kind of the password look-up in the credential store.
+const QString kPasswordLookup = QStringLiteral("password");
+} // namespace
 
 LoginViewModel::LoginViewModel(SessionStore &sessionStore, CredentialStore &credentials, LoginPreferences &preferences,
                                QObject *parent)
-    : QObject(parent), m_sessionStore(sessionStore), m_credentials(credentials), m_preferences(preferences) {}
+    : QObject(parent), m_sessionStore(sessionStore), m_credentials(credentials), m_preferences(preferences) {
+  // A session the service ended: say so, with the address filled in.
+  if (const auto &ended = m_sessionStore.endedMessage()) {
+    m_errorMessage = *ended;
+    m_email = m_sessionStore.endedEmail();
+  }
+}
 
 QString LoginViewModel::keychainService() { return applicationId() + QStringLiteral(".login.password"); }
 
@@ -24,8 +32,14 @@ QString LoginViewModel::rememberedEmail() const { return m_preferences.remembere
 
 bool LoginViewModel::canSignIn() const { return !m_isLoading && !m_email.isEmpty() && !m_password.isEmpty(); }
 
-void LoginViewModel::setPasswordFromStore(const QString &normalized) {
-  m_password = m_credentials.loadPassword(normalized, keychainService()).value_or(QString());
+void LoginViewModel::fillPasswordFromStore(const QString &normalized) {
+  m_tasks.runLatest(
+      kPasswordLookup, m_credentials.loadPassword(normalized, keychainService()),
+      [this](std::optional<QString> stored) {
+        m_password = stored.value_or(QString());
+        emit changed();
+      },
+      Tasks::ignoreFailure);
 }
 
 void LoginViewModel::setEmail(const QString &email) {
@@ -33,17 +47,19 @@ void LoginViewModel::setEmail(const QString &email) {
     return;
   m_email = email;
   m_errorMessage.reset();
+  m_password.clear();
+  m_tasks.cancel(kPasswordLookup);
+  emit changed();
   if (rememberMe()) {
     const QString normalized = normalizedEmail(email);
     m_preferences.setRememberedEmail(normalized);
-    setPasswordFromStore(normalized);
-  } else {
-    m_password.clear();
+    fillPasswordFromStore(normalized);
   }
-  emit changed();
 }
 
 void LoginViewModel::setPassword(const QString &password) {
+  // What the user types wins over a look-up still under way.
+  m_tasks.cancel(kPasswordLookup);
   if (password == m_password)
     return;
   m_password = password;
@@ -56,11 +72,9 @@ void LoginViewModel::setRememberMe(bool remember) {
   m_preferences.setRememberMe(remember);
   if (!remember) {
     m_preferences.setRememberedEmail(QString());
-    try {
-      m_credentials.deletePassword(normalizedEmail(m_email), keychainService());
-    } catch (const VarnelError &) {
-      // Nothing to show: the box is unticked either way.
-    }
+    // Nothing to show when it fails: the box is unticked either way.
+    m_tasks.run(
+        m_credentials.deletePassword(normalizedEmail(m_email), keychainService()), [] {}, Tasks::ignoreFailure);
   }
   emit changed();
 }
@@ -69,11 +83,17 @@ void LoginViewModel::loadSavedCredentials() {
   if (m_hasLoadedSavedCredentials)
     return;
   m_hasLoadedSavedCredentials = true;
+  if (m_sessionStore.endedMessage()) {
+    // The address of the ended session is already in place.
+    emit changed();
+    return;
+  }
   if (rememberMe()) {
     const QString remembered = rememberedEmail();
     m_email = remembered;
+    m_password.clear();
     if (!remembered.isEmpty())
-      setPasswordFromStore(normalizedEmail(remembered));
+      fillPasswordFromStore(normalizedEmail(remembered));
   } else {
     m_email.clear();
     m_password.clear();
@@ -84,58 +104,61 @@ void LoginViewModel::loadSavedCredentials() {
 void LoginViewModel::signIn() {
   if (!canSignIn())
     return;
-  m_running.emplace(runSignIn());
+  runSignIn();
 }
 
 void LoginViewModel::submitFromField() {
   if (m_isLoading || m_email.trimmed().isEmpty() || m_password.isEmpty())
     return;
-  m_running.emplace(runSignIn());
+  runSignIn();
 }
 
-QCoro::Task<> LoginViewModel::runSignIn() {
-  QPointer<LoginViewModel> self(this);
+void LoginViewModel::runSignIn() {
+  m_tasks.cancel(kPasswordLookup);
   m_errorMessage.reset();
   m_isLoading = true;
   emit changed();
 
   const QString email = normalizedEmail(m_email);
   const QString typedPassword = m_password;
-  const QString password = typedPassword.trimmed();
-  SessionStore &store = m_sessionStore;
+  m_tasks.run(
+      m_sessionStore.authenticate(email, typedPassword.trimmed()),
+      [this, email, typedPassword](const Session &session) { remember(session, email, typedPassword); },
+      [this](const QString &failure) {
+        m_errorMessage = failurePrefix() + failure;
+        m_isLoading = false;
+        emit changed();
+      });
+}
 
-  std::optional<QString> failure;
-  try {
-    co_await store.signIn(email, password);
-  } catch (const VarnelError &error) {
-    failure = error.description();
-  } catch (const std::exception &error) {
-    failure = QString::fromUtf8(error.what());
-  }
-  if (!self)
-    co_return;
-
-  if (failure) {
-    m_errorMessage = failurePrefix() + *failure;
-  } else if (rememberMe()) {
+// Remembers (or forgets) the credentials before the session is adopted: the
+// login screen goes away with the adoption, and a password that could not be
+// stored must still be reported.
+void LoginViewModel::remember(const Session &session, const QString &email, const QString &typedPassword) {
+  if (rememberMe()) {
     m_preferences.setRememberedEmail(email);
-    try {
-      m_credentials.savePassword(typedPassword, email, keychainService());
-    } catch (const VarnelError &error) {
-      m_errorMessage = failurePrefix() + error.description();
-    }
+    m_tasks.run(
+        m_credentials.savePassword(typedPassword, email, keychainService()),
+        [this, session] { finishSignIn(session, std::nullopt); },
+        [this, session](const QString &failure) { finishSignIn(session, failurePrefix() + failure); });
   } else {
     m_preferences.setRememberedEmail(QString());
-    try {
-      m_credentials.deletePassword(email, keychainService());
-    } catch (const VarnelError &) {
-      // Nothing was remembered for this address, or it cannot be removed now.
-    }
+    // Nothing was remembered for this address, or it cannot be removed now:
+    // either way the sign-in goes on.
+    m_tasks.run(
+        m_credentials.deletePassword(email, keychainService()),
+        [this, session] { finishSignIn(session, std::nullopt); },
+        [this, session](const QString &) { finishSignIn(session, std::nullopt); });
   }
+}
+
+void LoginViewModel::finishSignIn(const Session &session, std::optional<QString> credentialError) {
+  m_errorMessage = credentialError;
   m_isLoading = false;
   emit changed();
-  if (!failure && m_errorMessage)
-    emit credentialSaveFailed(*m_errorMessage);
+  m_sessionStore.adopt(session);
+  if (credentialError)
+    emit credentialSaveFailed(*credentialError);
 }
 
 } // namespace varnel

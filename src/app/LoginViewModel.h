@@ -2,7 +2,8 @@
 // Screen model of the login screen: the two fields, the remember box with
 // its remembered e-mail and stored password, and signing in.
 
-#include <QCoroTask>
+#include "base/Tasks.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,6 +12,7 @@
 namespace varnel {
 
 class SessionStore;
+struct Session;
 class CredentialStore;
 class LoginPreferences;
 
@@ -37,8 +39,9 @@ public:
   // "Entrar" is enabled: no sign-in runs and neither field is empty.
   bool canSignIn() const;
 
-  // Editing the e-mail refills the password from the store (box ticked) or
-  // clears it (box not ticked).
+  // Editing the e-mail clears the password and, with the box ticked, fills
+  // in the one stored for the new address once the store answers (only the
+  // answer for the newest address counts, and typing a password wins).
   void setEmail(const QString &email);
   void setPassword(const QString &password);
   // Unticking forgets the e-mail and deletes the stored password.
@@ -60,8 +63,10 @@ signals:
   void credentialSaveFailed(const QString &message);
 
 private:
-  QCoro::Task<> runSignIn();
-  void setPasswordFromStore(const QString &normalized);
+  void runSignIn();
+  void remember(const Session &session, const QString &email, const QString &typedPassword);
+  void finishSignIn(const Session &session, std::optional<QString> credentialError);
+  void fillPasswordFromStore(const QString &normalized);
 
   SessionStore &m_sessionStore;
   CredentialStore &m_credentials;
@@ -71,7 +76,7 @@ private:
   bool m_isLoading = false;
   std::optional<QString> m_errorMessage;
   bool m_hasLoadedSavedCredentials = false;
-  std::optional<QCoro::Task<>> m_running;
+  Tasks m_tasks{this};
 };
 
 } // namespace varnel

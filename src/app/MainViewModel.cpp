@@ -2,8 +2,6 @@
 
 #include "backend/SessionStore.h"
 
-#include <QPointer>
-
 namespace varnel {
 
 MainViewModel::MainViewModel(SessionStore &sessionStore, QObject *parent)
@@ -20,17 +18,11 @@ void MainViewModel::select(MainTab tab) {
   emit selectedChanged(tab);
 }
 
-void MainViewModel::signOut() { m_signOut.emplace(runSignOut()); }
-
-QCoro::Task<> MainViewModel::runSignOut() {
-  // The store outlives every screen; this model may not (the shell is torn
-  // down as soon as the session is gone), so it is not touched afterwards.
-  SessionStore &store = m_sessionStore;
-  try {
-    co_await store.signOut();
-  } catch (...) {
-    // A failed sign-out shows nothing.
-  }
+void MainViewModel::signOut() {
+  // The store outlives every screen and decides what is shown next; a failed
+  // sign-out shows nothing.
+  m_tasks.run(
+      m_sessionStore.signOut(), [] {}, Tasks::ignoreFailure);
 }
 
 } // namespace varnel

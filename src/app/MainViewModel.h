@@ -4,7 +4,8 @@
 
 #include "app/MainTab.h"
 
-#include <QCoroTask>
+#include "base/Tasks.h"
+
 #include <QObject>
 #include <QUuid>
 
@@ -36,12 +37,10 @@ signals:
   void atendimentosRefreshTokenChanged(const QUuid &token);
 
 private:
-  QCoro::Task<> runSignOut();
-
   SessionStore &m_sessionStore;
   MainTab m_selected = MainTab::Dashboard;
   QUuid m_atendimentosRefreshToken = QUuid::createUuid();
-  std::optional<QCoro::Task<>> m_signOut;
+  Tasks m_tasks{this};
 };
 
 } // namespace varnel

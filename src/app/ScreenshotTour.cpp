@@ -16,6 +16,7 @@
 #include "app/VarnelApp.h"
 #include "backend/SessionStore.h"
 #include "backend/SupabaseManager.h"
+#include "base/Tasks.h"
 #include "platform/CredentialStore.h"
 #include "platform/LoginPreferences.h"
 
@@ -38,16 +39,20 @@ namespace {
 
 class MemoryCredentialStore : public CredentialStore {
 public:
-  void savePassword(const QString &password, const QString &account, const QString &service) override {
+  QCoro::Task<void> savePassword(QString password, QString account, QString service) override {
     m_items[{account, service}] = password;
+    co_return;
   }
-  std::optional<QString> loadPassword(const QString &account, const QString &service) override {
+  QCoro::Task<std::optional<QString>> loadPassword(QString account, QString service) override {
     auto it = m_items.find({account, service});
     if (it == m_items.end())
-      return std::nullopt;
-    return it->second;
+      co_return std::nullopt;
+    co_return std::optional<QString>(it->second);
   }
-  void deletePassword(const QString &account, const QString &service) override { m_items.erase({account, service}); }
+  QCoro::Task<void> deletePassword(QString account, QString service) override {
+    m_items.erase({account, service});
+    co_return;
+  }
 
 private:
   std::map<std::pair<QString, QString>, QString> m_items;
@@ -113,16 +118,16 @@ struct Tour {
     co_await QCoro::sleepFor(300ms);
     save(window, QStringLiteral("05-shell-classificacoes"));
 
-    // The update command's answer, shown in its own dialog.
-    QTimer::singleShot(1500ms, [this] {
-      if (QWidget *dialog = QApplication::activeModalWidget()) {
+    // The update command's answer, shown in its own window-modal dialog.
+    QObject::connect(&app.updater(), &AppUpdater::resultShown, &app, [this](QWidget *dialog) {
+      QTimer::singleShot(300ms, dialog, [this, dialog] {
         save(*dialog, QStringLiteral("06-update-check"));
         dialog->close();
-      }
+      });
     });
     window.checkForUpdatesAction()->trigger();
     co_await waitFor([&] { return !app.updater().isChecking(); }, 20s);
-    co_await QCoro::sleepFor(300ms);
+    co_await waitFor([] { return QApplication::activeModalWidget() == nullptr; }, 5s);
 
     root.mainView()->signOutButton()->click();
     if (!co_await waitFor([&] { return root.loginView() != nullptr; })) {
@@ -165,10 +170,17 @@ int main(int argc, char *argv[]) {
 
   Tour tour{app, out, email, password};
   int status = 1;
-  auto running = [&]() -> QCoro::Task<> {
-    status = co_await tour.run();
-    QApplication::exit(status);
-  }();
+  Tasks tasks(&app);
+  tasks.run(
+      tour.run(),
+      [&status](int result) {
+        status = result;
+        QApplication::exit(result);
+      },
+      [](const QString &failure) {
+        std::fprintf(stderr, "varnel-screenshots: %s\n", qPrintable(failure));
+        QApplication::exit(1);
+      });
   application.exec();
   return status;
 }

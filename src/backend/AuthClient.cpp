@@ -1,5 +1,7 @@
 #include "backend/AuthClient.h"
 
+#include "backend/ErrorBody.h"
+
 #include <QCoreApplication>
 #include <QCoroSignal>
 #include <QCryptographicHash>
@@ -11,13 +13,6 @@ namespace varnel {
 using Json = nlohmann::ordered_json;
 
 namespace {
-
-std::optional<QString> textKey(const Json &json, const char *key) {
-  const auto it = json.find(key);
-  if (it == json.end() || !it->is_string())
-    return std::nullopt;
-  return QString::fromStdString(it->get<std::string>());
-}
 
 Json parseJson(const QByteArray &body) {
   return Json::parse(body.constData(), body.constData() + body.size(), nullptr, false);
@@ -36,20 +31,21 @@ AuthError::AuthError(int status, QString text, std::optional<QString> code)
     : VarnelError(std::move(text)), m_status(status), m_code(std::move(code)) {}
 
 AuthError AuthError::fromReply(int status, const QByteArray &body) {
-  const Json json = parseJson(body);
-  if (!json.is_object())
+  const std::optional<ErrorBody> error = ErrorBody::parse(body);
+  if (!error)
     return AuthError(status, QStringLiteral("Unexpected error"));
-  std::optional<QString> code = textKey(json, "error_code");
-  if (!code)
-    code = textKey(json, "code");
-  for (const char *key : {"msg", "message", "error_description", "error"}) {
-    if (auto text = textKey(json, key))
-      return AuthError(status, *text, code);
-  }
-  return AuthError(status, QStringLiteral("Unknown"), code);
+  return AuthError(
+      status, error->firstText({"msg", "message", "error_description", "error"}).value_or(QStringLiteral("Unknown")),
+      error->firstText({"error_code", "code"}));
 }
 
 SessionMissingError::SessionMissingError() : VarnelError(QStringLiteral("Auth session missing!")) {}
+
+SessionEndedError::SessionEndedError() : VarnelError(text()) {}
+
+QString SessionEndedError::text() {
+  return QStringLiteral("Sua sessão foi encerrada. Entre novamente para continuar.");
+}
 
 std::optional<double> jwtExpiry(const QString &token) {
   const QStringList parts = token.split(QLatin1Char('.'));
@@ -74,7 +70,10 @@ AuthClient::AuthClient(BackendClient &client, QObject *parent)
     : QObject(parent), m_client(client),
       m_clock([] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }) {
   m_timer.setInterval(kAutoRefreshIntervalMs);
-  connect(&m_timer, &QTimer::timeout, this, [this] { refreshIfExpiringSoon(); });
+  connect(&m_timer, &QTimer::timeout, this, [this] {
+    m_tasks.run(
+        refreshIfExpiringSoon(), [] {}, Tasks::ignoreFailure);
+  });
   // The connection outlives the application object; stop the timer while
   // the event loop that owns it still exists.
   if (QCoreApplication *app = QCoreApplication::instance())
@@ -151,10 +150,12 @@ QCoro::Task<Session> AuthClient::signInWithPassword(QString email, QString passw
   const HttpResponse response = co_await send("POST", "token", "grant_type=password", std::move(body));
   const Session session = authcoding::decodeSession(parseReply(response.body), now());
   storeSession(session);
+  m_sessionRequired = true;
   co_return Session(session);
 }
 
 QCoro::Task<void> AuthClient::signOut() {
+  m_sessionRequired = false;
   const std::optional<Session> session = currentSession();
   if (!session) {
     removeSession();
@@ -191,8 +192,11 @@ QCoro::Task<Session> AuthClient::refreshOnce(QString refreshToken) {
     // failures and server errors keep the session for the next attempt.
     if (error.status() >= 400 && error.status() < 500) {
       const std::optional<Session> stored = currentSession();
-      if (stored && stored->refreshToken == refreshToken)
+      if (stored && stored->refreshToken == refreshToken) {
         removeSession();
+        if (m_sessionRequired)
+          emit sessionEnded();
+      }
     }
     throw;
   }
@@ -243,12 +247,26 @@ QCoro::Task<void> AuthClient::refreshIfExpiringSoon() {
 }
 
 QCoro::Task<std::optional<QString>> AuthClient::accessTokenForRequest() {
+  std::exception_ptr failure;
   try {
     const Session session = co_await validSession();
     co_return std::optional<QString>(session.accessToken);
   } catch (...) {
+    failure = std::current_exception();
   }
-  co_return std::nullopt;
+  if (!m_sessionRequired)
+    co_return std::nullopt;
+  // Signed in: the request must not go out anonymously, where the row rules
+  // would answer with empty lists instead of an error.
+  try {
+    std::rethrow_exception(failure);
+  } catch (const SessionMissingError &) {
+    throw SessionEndedError();
+  } catch (const AuthError &error) {
+    if (error.status() >= 400 && error.status() < 500)
+      throw SessionEndedError();
+    throw;
+  }
 }
 
 QCoro::Task<SignUpResult> AuthClient::signUp(QString email, QString password, Json data) {
@@ -265,7 +283,13 @@ QCoro::Task<SignUpResult> AuthClient::signUp(QString email, QString password, Js
   body["data"] = std::move(data);
   body["code_challenge"] = pkceChallenge(verifier).toStdString();
   body["code_challenge_method"] = "s256";
-  const HttpResponse response = co_await send("POST", "signup", "", std::move(body));
+  // Signed up by a signed-in user (an administrator creating an account):
+  // the request carries that user's token, so the service records who
+  // created the account.
+  std::optional<QString> bearer;
+  if (const std::optional<Session> current = currentSession())
+    bearer = current->accessToken;
+  const HttpResponse response = co_await send("POST", "signup", "", std::move(body), bearer);
   const Json reply = parseReply(response.body);
   SignUpResult result;
   if (authcoding::isSession(reply)) {

@@ -5,8 +5,9 @@
 // hands the valid access token to every REST, storage and function request.
 
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
 #include "backend/Session.h"
+#include "base/Errors.h"
+#include "base/Tasks.h"
 
 #include <QObject>
 #include <QTimer>
@@ -35,6 +36,15 @@ private:
 class SessionMissingError : public VarnelError {
 public:
   SessionMissingError();
+};
+
+// A request made while a user is signed in, after the service refused to
+// renew the session (revoked, expired, signed out elsewhere): it is not sent
+// anonymously, it fails with this.
+class SessionEndedError : public VarnelError {
+public:
+  SessionEndedError();
+  static QString text();
 };
 
 // What sign-up returns: a session when the account may sign in at once,
@@ -82,7 +92,11 @@ public:
   void startAutoRefresh();
   void stopAutoRefresh();
 
+  // The valid session's access token. Nothing (the anon key) only while
+  // nobody signed in with a password; once someone has, a missing or
+  // unrenewable session fails the request instead.
   QCoro::Task<std::optional<QString>> accessTokenForRequest() override;
+  bool isSessionRequired() const { return m_sessionRequired; }
 
   // Seconds since 1970; replaceable so tests can move time.
   void setClock(std::function<double()> clock) { m_clock = std::move(clock); }
@@ -93,6 +107,9 @@ public:
 
 signals:
   void refreshFinished();
+  // The service refused to renew the session of the signed-in user, and the
+  // stored session was dropped for good. Not emitted for a sign-out.
+  void sessionEnded();
 
 private:
   // path and query go out as given (they are fixed ASCII texts).
@@ -107,6 +124,8 @@ private:
   QTimer m_timer;
   std::function<double()> m_clock;
   bool m_refreshing = false;
+  bool m_sessionRequired = false;
+  Tasks m_tasks{this};
 };
 
 // The payload "exp" of a JWT, or nothing when the token is not readable.

@@ -3,9 +3,10 @@
 #include "backend/AuthClient.h"
 
 #include "BuildConfig.h"
-#include "backend/Errors.h"
+#include "backend/ErrorBody.h"
 #include "backend/PercentEncoding.h"
 #include "backend/RestQuery.h"
+#include "base/Errors.h"
 
 #include <QSysInfo>
 
@@ -77,12 +78,9 @@ QCoro::Task<QByteArray> BackendClient::download(QString bucket, QString path) {
   if (response.status >= 200 && response.status <= 299)
     co_return response.body;
   // The storage service's error object carries "statusCode", "error" and "message".
-  const auto json =
-      wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
-  if (json.is_object()) {
-    const auto message = json.find("message");
-    if (message != json.end() && message->is_string())
-      throw BackendError(response.status, QString::fromStdString(message->get<std::string>()));
+  if (const auto error = ErrorBody::parse(response.body)) {
+    if (auto message = error->text("message"))
+      throw BackendError(response.status, *message);
   }
   throw HttpError(response.status, response.body);
 }

@@ -1,6 +1,6 @@
 #include "backend/QtHttpTransport.h"
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -1,8 +1,10 @@
 #include "backend/RestQuery.h"
 
+#include "backend/ErrorBody.h"
+
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
 #include "backend/PercentEncoding.h"
+#include "base/Errors.h"
 
 namespace varnel {
 
@@ -103,24 +105,14 @@ HttpRequest RestQuery::request() const {
 void RestQuery::throwIfError(const HttpResponse &response) {
   if (response.status >= 200 && response.status <= 299)
     return;
-  const auto json =
-      wire::Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
   // An error object: "message" is required text; the other keys are optional text.
-  auto optionalText = [&](const char *key, std::optional<QString> &out) {
-    const auto it = json.find(key);
-    if (it == json.end() || it->is_null())
-      return true;
-    if (!it->is_string())
-      return false;
-    out = QString::fromStdString(it->get<std::string>());
-    return true;
-  };
-  if (json.is_object()) {
-    const auto message = json.find("message");
-    std::optional<QString> code, details, hint;
-    if (message != json.end() && message->is_string() && optionalText("code", code) &&
-        optionalText("details", details) && (details || optionalText("detail", details)) && optionalText("hint", hint))
-      throw BackendError(response.status, QString::fromStdString(message->get<std::string>()), code, details, hint);
+  if (const auto body = ErrorBody::parse(response.body)) {
+    const auto message = body->text("message");
+    if (message && body->isTextOrAbsent("code") && body->isTextOrAbsent("details") &&
+        (body->text("details") || body->isTextOrAbsent("detail")) && body->isTextOrAbsent("hint")) {
+      const std::optional<QString> details = body->firstText({"details", "detail"});
+      throw BackendError(response.status, *message, body->text("code"), details, body->text("hint"));
+    }
   }
   throw HttpError(response.status, response.body);
 }

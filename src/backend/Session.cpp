@@ -1,6 +1,6 @@
 #include "backend/Session.h"
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #include "model/WireCoding.h"
 
-#include "backend/RestDateCoding.h"
+#include "model/RestDateCoding.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,7 @@
 // (key, member, required or optional) and decoding, encoding and hashing are
 // derived from that list.
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,8 +1,11 @@
 #pragma once
 // Where the remembered login password is kept: generic-password entries
-// addressed by account and service. The operations are synchronous.
+// addressed by account and service. Every operation is asynchronous, so a
+// slow keyring never blocks the user interface.
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
+
+#include <QCoroTask>
 
 #include <QString>
 
@@ -27,12 +30,12 @@ public:
 
   // Replaces any entry for account and service. Throws KeychainError with
   // "Falha ao salvar senha no Keychain (status N)." when the add fails.
-  virtual void savePassword(const QString &password, const QString &account, const QString &service) = 0;
+  virtual QCoro::Task<void> savePassword(QString password, QString account, QString service) = 0;
   // The stored password, or nothing when there is none or it cannot be read.
-  virtual std::optional<QString> loadPassword(const QString &account, const QString &service) = 0;
+  virtual QCoro::Task<std::optional<QString>> loadPassword(QString account, QString service) = 0;
   // Removes the entry; a missing entry is not an error. Throws KeychainError
   // with "Falha ao remover senha do Keychain (status N)." otherwise.
-  virtual void deletePassword(const QString &account, const QString &service) = 0;
+  virtual QCoro::Task<void> deletePassword(QString account, QString service) = 0;
 };
 
 QString keychainSaveFailureText(int status);

@@ -2,9 +2,8 @@
 
 #include <qt6keychain/keychain.h>
 
-#include <QEventLoop>
+#include <QCoroSignal>
 #include <QStringDecoder>
-#include <QTimer>
 
 #include <memory>
 
@@ -12,36 +11,43 @@ namespace varnel {
 
 namespace {
 
-// Runs a job to its end on a local event loop and returns its status
-// (QKeychain::Error as a number, 0 for success). A job that outlives the
-// time limit is left to finish and delete itself: destroying it while the
-// Secret Service call is still pending would let its answer reach freed memory.
-template <class JobType> int runJob(std::unique_ptr<JobType> &job, std::chrono::milliseconds timeout) {
+// What a finished job leaves behind: its status (QKeychain::Error as a
+// number, 0 for success) and, for a read, the stored bytes.
+struct JobOutcome {
+  int status = KeychainCredentialStore::timeoutStatus;
+  QByteArray data;
+};
+
+// Starts the job and waits for its finished signal, at most `timeout`. A job
+// that outlives the time limit is left to finish and delete itself:
+// destroying it while the Secret Service call is still pending would let its
+// answer reach freed memory.
+QCoro::Task<JobOutcome> runJob(QKeychain::Job *job, std::chrono::milliseconds timeout) {
   job->setAutoDelete(false);
   job->setInsecureFallback(false);
-  QEventLoop loop;
   bool finished = false;
-  QObject::connect(job.get(), &QKeychain::Job::finished, &loop, [&] {
-    finished = true;
-    loop.quit();
-  });
-  QTimer timer;
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  timer.start(timeout);
+  QObject::connect(job, &QKeychain::Job::finished, job, [&finished] { finished = true; });
   job->start();
-  if (!finished)
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
   if (!finished) {
-    QObject::disconnect(job.get(), nullptr, &loop, nullptr);
-    job.release()->setAutoDelete(true);
-    return KeychainCredentialStore::timeoutStatus;
+    const auto signalled = co_await qCoro(job, &QKeychain::Job::finished, timeout);
+    finished = signalled.has_value();
   }
-  return static_cast<int>(job->error());
+  // The flag's connection must not outlive this frame.
+  QObject::disconnect(job, &QKeychain::Job::finished, job, nullptr);
+  if (!finished) {
+    job->setAutoDelete(true);
+    co_return JobOutcome{};
+  }
+  JobOutcome outcome;
+  outcome.status = static_cast<int>(job->error());
+  if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(job))
+    outcome.data = read->binaryData();
+  job->deleteLater();
+  co_return outcome;
 }
 
-template <class JobType> std::unique_ptr<JobType> makeJob(const QString &service, const QString &account) {
-  auto job = std::make_unique<JobType>(service);
+template <class JobType> JobType *makeJob(const QString &service, const QString &account) {
+  auto *job = new JobType(service);
   job->setKey(account);
   return job;
 }
@@ -50,37 +56,34 @@ template <class JobType> std::unique_ptr<JobType> makeJob(const QString &service
 
 KeychainCredentialStore::KeychainCredentialStore(std::chrono::milliseconds timeout) : m_timeout(timeout) {}
 
-void KeychainCredentialStore::savePassword(const QString &password, const QString &account, const QString &service) {
+QCoro::Task<void> KeychainCredentialStore::savePassword(QString password, QString account, QString service) {
+  const std::chrono::milliseconds timeout = m_timeout;
   // Start from a clean slot; whatever the delete reports, the write decides.
-  {
-    auto removal = makeJob<QKeychain::DeletePasswordJob>(service, account);
-    runJob(removal, m_timeout);
-  }
-  auto job = makeJob<QKeychain::WritePasswordJob>(service, account);
+  const JobOutcome removal = co_await runJob(makeJob<QKeychain::DeletePasswordJob>(service, account), timeout);
+  Q_UNUSED(removal);
+  auto *job = makeJob<QKeychain::WritePasswordJob>(service, account);
   job->setBinaryData(password.toUtf8());
-  const int status = runJob(job, m_timeout);
-  if (status != QKeychain::NoError)
-    throw KeychainError(status, keychainSaveFailureText(status));
+  const JobOutcome outcome = co_await runJob(job, timeout);
+  if (outcome.status != QKeychain::NoError)
+    throw KeychainError(outcome.status, keychainSaveFailureText(outcome.status));
 }
 
-std::optional<QString> KeychainCredentialStore::loadPassword(const QString &account, const QString &service) {
-  auto job = makeJob<QKeychain::ReadPasswordJob>(service, account);
-  if (runJob(job, m_timeout) != QKeychain::NoError)
-    return std::nullopt;
-  const QByteArray data = job->binaryData();
+QCoro::Task<std::optional<QString>> KeychainCredentialStore::loadPassword(QString account, QString service) {
+  const JobOutcome outcome = co_await runJob(makeJob<QKeychain::ReadPasswordJob>(service, account), m_timeout);
+  if (outcome.status != QKeychain::NoError)
+    co_return std::nullopt;
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = decoder.decode(data);
+  QString text = decoder.decode(outcome.data);
   if (decoder.hasError())
-    return std::nullopt;
-  return text;
+    co_return std::nullopt;
+  co_return std::optional<QString>(text);
 }
 
-void KeychainCredentialStore::deletePassword(const QString &account, const QString &service) {
-  auto job = makeJob<QKeychain::DeletePasswordJob>(service, account);
-  const int status = runJob(job, m_timeout);
-  if (status == QKeychain::NoError || status == QKeychain::EntryNotFound)
-    return;
-  throw KeychainError(status, keychainDeleteFailureText(status));
+QCoro::Task<void> KeychainCredentialStore::deletePassword(QString account, QString service) {
+  const JobOutcome outcome = co_await runJob(makeJob<QKeychain::DeletePasswordJob>(service, account), m_timeout);
+  if (outcome.status == QKeychain::NoError || outcome.status == QKeychain::EntryNotFound)
+    co_return;
+  throw KeychainError(outcome.status, keychainDeleteFailureText(outcome.status));
 }
 
 } // namespace varnel

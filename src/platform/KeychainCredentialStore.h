@@ -11,12 +11,12 @@ namespace varnel {
 class KeychainCredentialStore : public CredentialStore {
 public:
   // timeout bounds each operation, so a Secret Service that never answers
-  // cannot freeze the caller for good.
+  // cannot keep the caller waiting for good.
   explicit KeychainCredentialStore(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-  void savePassword(const QString &password, const QString &account, const QString &service) override;
-  std::optional<QString> loadPassword(const QString &account, const QString &service) override;
-  void deletePassword(const QString &account, const QString &service) override;
+  QCoro::Task<void> savePassword(QString password, QString account, QString service) override;
+  QCoro::Task<std::optional<QString>> loadPassword(QString account, QString service) override;
+  QCoro::Task<void> deletePassword(QString account, QString service) override;
 
   // The status reported when an operation does not finish in time.
   static constexpr int timeoutStatus = -1;

@@ -1,7 +1,7 @@
 #include "platform/UpdateChecker.h"
 
-#include "backend/Errors.h"
 #include "backend/HttpTransport.h"
+#include "base/Errors.h"
 
 #include <QUrl>
 
@@ -12,11 +12,12 @@ namespace varnel {
 UpdateChecker::UpdateChecker(std::shared_ptr<HttpTransport> transport, QString feedUrl, QString currentVersion)
     : m_transport(std::move(transport)), m_feedUrl(std::move(feedUrl)), m_currentVersion(std::move(currentVersion)) {}
 
-QCoro::Task<UpdateCheckResult> UpdateChecker::check() {
-  if (m_feedUrl.isEmpty())
+QCoro::Task<UpdateCheckResult> UpdateChecker::checkFeed(std::shared_ptr<HttpTransport> transport, QString feedUrl,
+                                                        QString currentVersion) {
+  if (feedUrl.isEmpty())
     co_return UpdateCheckFailed{QStringLiteral("Esta versão não tem um endereço de atualizações configurado.")};
 
-  QUrl url(m_feedUrl);
+  QUrl url(feedUrl);
   HttpResponse response;
   try {
     // Follow a few redirects, staying on http(s).
@@ -25,7 +26,7 @@ QCoro::Task<UpdateCheckResult> UpdateChecker::check() {
       request.method = "GET";
       request.url = url.toEncoded();
       request.headers.set("Accept", "application/rss+xml, application/xml, text/xml");
-      auto reply = co_await m_transport->send(request);
+      auto reply = co_await transport->send(request);
       response = std::move(reply);
       const auto location = response.headers.value("Location");
       if (response.status < 300 || response.status >= 400 || !location || hop >= 5)
@@ -49,7 +50,7 @@ QCoro::Task<UpdateCheckResult> UpdateChecker::check() {
     co_return UpdateCheckFailed{
         QStringLiteral("Não foi possível ler o feed de atualizações: %1.").arg(QString::fromUtf8(error.what()))};
   }
-  auto newest = newestItemAbove(items, m_currentVersion);
+  auto newest = newestItemAbove(items, currentVersion);
   if (newest)
     co_return UpdateAvailable{*newest};
   co_return UpToDate{};

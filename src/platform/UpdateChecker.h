@@ -30,10 +30,14 @@ public:
   const QString &currentVersion() const { return m_currentVersion; }
   bool hasFeed() const { return !m_feedUrl.isEmpty(); }
 
-  // Never throws: every failure comes back as UpdateCheckFailed.
-  QCoro::Task<UpdateCheckResult> check();
+  // Never throws: every failure comes back as UpdateCheckFailed. The check
+  // holds its own copies, so the checker may go away while it runs.
+  QCoro::Task<UpdateCheckResult> check() const { return checkFeed(m_transport, m_feedUrl, m_currentVersion); }
 
 private:
+  static QCoro::Task<UpdateCheckResult> checkFeed(std::shared_ptr<HttpTransport> transport, QString feedUrl,
+                                                  QString currentVersion);
+
   std::shared_ptr<HttpTransport> m_transport;
   QString m_feedUrl;
   QString m_currentVersion;

@@ -2,7 +2,7 @@
 // Where reports are written and how: a folder only this user can enter, and
 // a whole-file replace so that no reader ever sees half a report.
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "repositories/UsuarioSistemaRepository.h"
 
 #include "backend/AuthClient.h"
+#include "backend/ErrorBody.h"
 #include "repositories/RepositorySupport.h"
 
 #include <QStringDecoder>
@@ -42,19 +43,10 @@ std::optional<QString> knownMeaning(const QString &text) {
 // "error" when present (even empty), otherwise "message"; nothing when the
 // body is not an object whose two keys are texts.
 std::optional<QString> errorResponseDetail(const QByteArray &body) {
-  const Json json = Json::parse(body.constData(), body.constData() + body.size(), nullptr, false);
-  if (!json.is_object())
+  const std::optional<ErrorBody> json = ErrorBody::parse(body);
+  if (!json || !json->isTextOrAbsent("error") || !json->isTextOrAbsent("message"))
     return std::nullopt;
-  std::optional<QString> error, message;
-  for (auto [key, out] : {std::pair{"error", &error}, std::pair{"message", &message}}) {
-    const auto it = json.find(key);
-    if (it == json.end() || it->is_null())
-      continue;
-    if (!it->is_string())
-      return std::nullopt;
-    *out = QString::fromStdString(it->get<std::string>());
-  }
-  return error ? error : message;
+  return json->firstText({"error", "message"});
 }
 
 } // namespace
@@ -257,23 +249,14 @@ QCoro::Task<void> UsuarioSistemaRepository::adminUpdateUser(QUuid userId, Usuari
   if (response.headers.value("x-relay-error") == QByteArray("true"))
     throw UsuarioSistemaRepositoryError::edgeFunctionError(EdgeFunctionFailure{true, response.status, response.body});
 
-  const Json reply =
-      Json::parse(response.body.constData(), response.body.constData() + response.body.size(), nullptr, false);
-  const auto textOf = [&](const char *key) -> std::optional<QString> {
-    const auto it = reply.find(key);
-    if (it == reply.end() || it->is_null())
-      return std::nullopt;
-    if (!it->is_string())
-      throw DecodingError(QStringLiteral("Não foi possível ler a resposta da Edge Function."));
-    return QString::fromStdString(it->get<std::string>());
-  };
-  if (!reply.is_object())
+  const std::optional<ErrorBody> reply = ErrorBody::parse(response.body);
+  if (!reply || !reply->isTextOrAbsent("error"))
     throw DecodingError(QStringLiteral("Não foi possível ler a resposta da Edge Function."));
-  const auto success = reply.find("success");
-  if (success != reply.end() && !success->is_null() && !success->is_boolean())
+  const auto success = reply->json().find("success");
+  if (success != reply->json().end() && !success->is_null() && !success->is_boolean())
     throw DecodingError(QStringLiteral("Não foi possível ler a resposta da Edge Function."));
-  const std::optional<QString> error = textOf("error");
-  if (success != reply.end() && success->is_boolean() && success->get<bool>())
+  const std::optional<QString> error = reply->text("error");
+  if (success != reply->json().end() && success->is_boolean() && success->get<bool>())
     co_return;
   throw UsuarioSistemaRepositoryError::message(error.value_or(QStringLiteral("Não foi possível salvar o usuário.")));
 }

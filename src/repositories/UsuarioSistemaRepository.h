@@ -4,8 +4,8 @@
 // administrator changes other users through the server function.
 
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
 #include "backend/Session.h"
+#include "base/Errors.h"
 #include "repositories/ProfileRepository.h"
 #include "repositories/ResponsavelPeloAtendimentoRepository.h"
 

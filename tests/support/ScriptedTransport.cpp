@@ -1,6 +1,6 @@
 #include "support/ScriptedTransport.h"
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 namespace varnel::test {
 

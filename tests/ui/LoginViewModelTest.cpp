@@ -6,9 +6,12 @@
 #include "WaitUntil.h"
 
 #include "app/LoginViewModel.h"
+#include "backend/AuthClient.h"
 #include "backend/BackendClient.h"
+#include "backend/RestQuery.h"
 #include "backend/SessionStore.h"
 #include "platform/LoginPreferences.h"
+#include "support/Await.h"
 #include "support/ScriptedTransport.h"
 
 #include <QCoroTimer>
@@ -275,9 +278,56 @@ TEST_F(LoginViewModelTest, AModelDestroyedDuringSignInIsLeftAlone) {
   transport->reply(200, sessionReply(QStringLiteral("a@b.c")));
   model->signIn();
   model.reset();
-  ASSERT_TRUE(waitUntil([&] { return store->isAuthenticated(); }));
-  QTest::qWait(20);
+  // The reply has been read once the auth layer holds its session; what the
+  // screen would have done next (remember, adopt) is dropped with it.
+  ASSERT_TRUE(waitUntil([&] { return client->auth().currentSession().has_value(); }));
+  EXPECT_FALSE(store->isAuthenticated());
   EXPECT_TRUE(credentials.items.empty());
+}
+
+TEST_F(LoginViewModelTest, ASlowKeyringNeverOverwritesWhatWasTypedLater) {
+  credentials.put(QStringLiteral("ana@example.com"), service(), QStringLiteral("da-ana"));
+  credentials.put(QStringLiteral("bia@example.com"), service(), QStringLiteral("da-bia"));
+  credentials.holdLoads = true;
+  model->setRememberMe(true);
+
+  // Two addresses typed one after the other; the store answers the newer
+  // look-up first and the older one last.
+  model->setEmail(QStringLiteral("ana@example.com"));
+  model->setEmail(QStringLiteral("bia@example.com"));
+  ASSERT_EQ(credentials.heldLoads(), 2);
+  EXPECT_EQ(model->password(), QString());
+  credentials.release(1);
+  ASSERT_TRUE(waitUntil([&] { return credentials.answeredLoads() == 1; }));
+  EXPECT_EQ(model->password(), QStringLiteral("da-bia"));
+  credentials.release(0);
+  ASSERT_TRUE(waitUntil([&] { return credentials.answeredLoads() == 2; }));
+  EXPECT_EQ(model->email(), QStringLiteral("bia@example.com"));
+  EXPECT_EQ(model->password(), QStringLiteral("da-bia"));
+
+  // A password typed while the look-up runs wins over its answer.
+  model->setEmail(QStringLiteral("ana@example.com"));
+  model->setPassword(QStringLiteral("digitada"));
+  credentials.release(2);
+  ASSERT_TRUE(waitUntil([&] { return credentials.answeredLoads() == 3; }));
+  EXPECT_EQ(model->password(), QStringLiteral("digitada"));
+}
+
+TEST_F(LoginViewModelTest, AScreenAfterAnEndedSessionSaysSoWithTheAddressFilledIn) {
+  transport->reply(200, sessionReply(QStringLiteral("ana@example.com")));
+  await(store->signIn(QStringLiteral("ana@example.com"), QStringLiteral("x")));
+  // The service refuses to renew the session.
+  transport->reply(400,
+                   R"({"error":"invalid_grant","error_description":"Invalid Refresh Token: Refresh Token Not Found"})");
+  client->auth().setClock([] { return 4102444800.0 + 60; });
+  EXPECT_THROW(await(client->from(QStringLiteral("cliente")).select(QStringLiteral("*")).execute()), SessionEndedError);
+  EXPECT_FALSE(store->isAuthenticated());
+
+  auto screen = newModel();
+  screen->loadSavedCredentials();
+  EXPECT_EQ(screen->email(), QStringLiteral("ana@example.com"));
+  EXPECT_EQ(screen->errorMessage(), QStringLiteral("Sua sessão foi encerrada. Entre novamente para continuar."));
+  EXPECT_EQ(screen->password(), QString());
 }
 
 struct FailureCase {

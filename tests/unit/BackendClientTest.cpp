@@ -1,6 +1,6 @@
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
 #include "backend/RestQuery.h"
+#include "base/Errors.h"
 #include "support/Await.h"
 #include "support/ScriptedTransport.h"
 

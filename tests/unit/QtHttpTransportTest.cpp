@@ -1,8 +1,8 @@
 // The real Qt Network transport against a small HTTP server on loopback.
 #include "backend/QtHttpTransport.h"
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
 #include "backend/RestQuery.h"
+#include "base/Errors.h"
 #include "support/Await.h"
 
 #include <httplib.h>

@@ -1,4 +1,4 @@
-#include "backend/Errors.h"
+#include "base/Errors.h"
 #include "model/AtendimentoExterno.h"
 #include "model/Classificacao.h"
 #include "model/Cliente.h"

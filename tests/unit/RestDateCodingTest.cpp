@@ -1,6 +1,6 @@
-#include "backend/RestDateCoding.h"
-#include "backend/Errors.h"
+#include "model/RestDateCoding.h"
 #include "backend/InMemoryAuthLocalStorage.h"
+#include "base/Errors.h"
 #include "model/Classificacao.h"
 
 #include <QTimeZone>

@@ -1,6 +1,6 @@
 #include "backend/RestQuery.h"
 #include "backend/BackendClient.h"
-#include "backend/Errors.h"
+#include "base/Errors.h"
 #include "model/Classificacao.h"
 #include "model/Cliente.h"
 #include "support/Await.h"

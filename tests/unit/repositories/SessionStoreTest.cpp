@@ -163,18 +163,56 @@ TEST_F(SessionStoreTest, RefreshesShortlyBeforeExpiryAndOnlyOnceForConcurrentReq
   EXPECT_EQ(store.session()->accessToken, QStringLiteral("a1"));
 }
 
-TEST_F(SessionStoreTest, AFailedRefreshFallsBackToTheAnonKey) {
+TEST_F(SessionStoreTest, ASignedInRequestNeverGoesOutAnonymously) {
   signIn(QStringLiteral("a1"), QStringLiteral("r1"), kNow + 3600);
+  transport->clear();
   now = kNow + 4000;
+
+  // No network for the refresh: the request fails with that, and the session
+  // is kept for the next attempt.
   transport->failWith(QStringLiteral("Network unreachable"));
-  EXPECT_EQ(restAuthorization(), "Bearer anon");
-  EXPECT_TRUE(client.auth().currentSession()); // kept for the next attempt
+  EXPECT_THROW(restAuthorization(), TransportError);
+  EXPECT_TRUE(client.auth().currentSession());
   EXPECT_TRUE(store.isAuthenticated());
 
-  transport->reply(400, R"({"error":"invalid_grant","error_description":"Invalid Refresh Token"})");
-  EXPECT_EQ(restAuthorization(), "Bearer anon");
-  EXPECT_FALSE(client.auth().currentSession()); // a rejected refresh token is dropped
+  // A server error on the refresh: the same.
+  transport->reply(503, R"({"msg":"unavailable"})");
+  EXPECT_THROW(restAuthorization(), AuthError);
   EXPECT_TRUE(store.isAuthenticated());
+
+  // The service refuses the refresh token: the session has ended for good.
+  int changed = 0;
+  QObject::connect(&store, &SessionStore::sessionChanged, [&changed] { ++changed; });
+  transport->reply(400, R"({"error":"invalid_grant","error_description":"Invalid Refresh Token"})");
+  try {
+    restAuthorization();
+    ADD_FAILURE() << "the request went out";
+  } catch (const SessionEndedError &error) {
+    EXPECT_EQ(error.description(), QStringLiteral("Sua sessão foi encerrada. Entre novamente para continuar."));
+  }
+  EXPECT_FALSE(client.auth().currentSession());
+  EXPECT_FALSE(store.isAuthenticated());
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(store.endedMessage(), SessionStore::sessionEndedText());
+  EXPECT_EQ(store.endedEmail(), QStringLiteral("ana@x.com"));
+
+  // Later requests of the screens still being torn down fail the same way.
+  EXPECT_THROW(restAuthorization(), SessionEndedError);
+  // Only the refresh requests went out; no table request, with any key.
+  for (const HttpRequest &request : transport->requests())
+    EXPECT_TRUE(request.url.contains("/auth/v1/token?grant_type=refresh_token")) << request.url.constData();
+
+  // Signing in again clears the message.
+  signIn(QStringLiteral("a2"), QStringLiteral("r2"), now + 3600);
+  EXPECT_FALSE(store.endedMessage());
+}
+
+TEST_F(SessionStoreTest, AnonymousRequestsBeforeAnySignInCarryTheAnonKey) {
+  EXPECT_EQ(restAuthorization(), "Bearer anon");
+  signIn();
+  await(store.signOut());
+  EXPECT_EQ(restAuthorization(), "Bearer anon");
+  EXPECT_FALSE(store.endedMessage());
 }
 
 TEST_F(SessionStoreTest, BackgroundCheckRefreshesAheadOfExpiry) {
@@ -201,7 +239,8 @@ TEST_F(SessionStoreTest, SignUpSendsAnS256ChallengeOfTheKeptVerifier) {
       QStringLiteral("b@x.com"), QStringLiteral("pw"), nlohmann::ordered_json{{"nome", "B"}, {"role", "veterinario"}}));
   const HttpRequest &r = transport->last();
   EXPECT_EQ(r.url, "https://abcdefgh.supabase.co/auth/v1/signup");
-  EXPECT_EQ(r.headers.value("Authorization"), "Bearer anon");
+  // Signed in: the account is created by the signed-in user, whose token it carries.
+  EXPECT_EQ(r.headers.value("Authorization"), "Bearer a1");
   const auto body = bodyOf(r);
   EXPECT_EQ(keysOf(body),
             (std::vector<std::string>{"email", "password", "data", "code_challenge", "code_challenge_method"}));

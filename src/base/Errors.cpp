@@ -1,4 +1,4 @@
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QStringDecoder>
 

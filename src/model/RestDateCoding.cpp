@@ -1,6 +1,6 @@
-#include "backend/RestDateCoding.h"
+#include "model/RestDateCoding.h"
 
-#include "backend/Errors.h"
+#include "base/Errors.h"
 
 #include <QTimeZone>
 
