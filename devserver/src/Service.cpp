@@ -44,6 +44,12 @@ void assumeCaller(Connection &c, const Caller &caller) {
   c.exec("select set_config('role', $1, true), set_config('request.jwt.claims', $2, true), "
          "set_config('request.jwt.claim.sub', $3, true), set_config('request.jwt.claim.role', $1, true)",
          {caller.role, caller.claims.dump(), caller.userId()});
+  if (caller.role == "authenticated" && !sessionIsLive(c, caller))
+    throw SessionEnded();
+}
+
+bool sessionIsLive(Connection &c, const Caller &caller) {
+  return c.exec("select auth.session_is_live($1, $2)", {caller.sessionId(), caller.userId()}).text(0, 0) == "t";
 }
 
 void sendJson(httplib::Response &res, int status, const nlohmann::json &body) {
@@ -53,10 +59,10 @@ void sendJson(httplib::Response &res, int status, const nlohmann::json &body) {
                   "application/json; charset=utf-8");
 }
 
-std::optional<nlohmann::json> parseJsonObject(const std::string &body) {
-  auto j = nlohmann::json::parse(body, nullptr, false);
-  if (j.is_discarded() || !j.is_object())
-    return std::nullopt;
+std::variant<nlohmann::json, JsonFault> parseJsonObject(const std::string &body) {
+  auto j = readJsonBody(body);
+  if (auto *json = std::get_if<nlohmann::json>(&j); json && !json->is_object())
+    return JsonFault{JsonFault::Kind::Invalid, "Could not parse request body as JSON"};
   return j;
 }
 
