@@ -421,6 +421,22 @@ void sendAll(int sock, const std::string &data) {
   }
 }
 
+void drain(int sock) {
+  char chunk[16 * 1024];
+  std::size_t total = 0;
+  auto deadline = Clock::now() + std::chrono::milliseconds(500);
+  while (total < 1024 * 1024) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd p{sock, POLLIN, 0};
+    if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0)
+      return;
+    ssize_t n = ::recv(sock, chunk, sizeof chunk, 0);
+    if (n <= 0)
+      return;
+    total += static_cast<std::size_t>(n);
+  }
+}
+
 } // namespace
 
 ReadCut currentReadCut() { return tlsReadCut; }
@@ -516,6 +532,10 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
     auto head = stream.readHead();
     if (auto *refusal = std::get_if<Refusal>(&head)) {
       sendAll(sock, closingErrorReply(refusal->path, refusal->status, refusal->message));
+      // Closing with unread input makes the kernel send a reset, which can
+      // destroy the reply before the client reads it: read a little first.
+      ::shutdown(sock, SHUT_WR);
+      drain(sock);
       break;
     }
     bool last = served + 1 >= m_limits.keepAliveMaxRequests;
