@@ -45,6 +45,12 @@ create table if not exists auth.users (
   constraint users_password_is_bcrypt check (encrypted_password ~ '^\$2[abxy]\$[0-9]{2}\$')
 );
 create unique index if not exists users_email_key on auth.users (lower(email));
+-- Set when an administrator's session signed the account up: such an account
+-- may write its own first profile and responsible rows, with the role the
+-- administrator chose then. Users cannot change these columns (their user
+-- metadata they can).
+alter table auth.users add column if not exists created_by uuid references auth.users (id) on delete set null;
+alter table auth.users add column if not exists created_with_role text;
 
 create table if not exists auth.sessions (
   id         uuid primary key default gen_random_uuid(),
@@ -80,6 +86,14 @@ language sql stable as $$
   select auth.jwt() ->> 'role'
 $$;
 
+-- Whether a signed-in user's token still has its session: signing out ends
+-- it, so the token stops working everywhere, not only at the auth API.
+create or replace function auth.session_is_live(p_session text, p_user text) returns boolean
+language sql stable security definer set search_path = pg_catalog, pg_temp as $$
+  select exists (select 1 from auth.sessions s
+                 where s.id::text = p_session and s.user_id::text = p_user)
+$$;
+
 -- Creates a confirmed account with a bcrypt password hash; used by the demo
 -- seed and by tests that need extra users.
 create or replace function auth.create_user(p_email text, p_password text, p_meta jsonb default '{}')
@@ -92,6 +106,8 @@ $$;
 
 grant usage on schema auth to anon, authenticated, service_role;
 grant execute on function auth.jwt(), auth.uid(), auth.role() to anon, authenticated, service_role;
+revoke execute on function auth.session_is_live(text, text) from public;
+grant execute on function auth.session_is_live(text, text) to authenticated;
 revoke execute on function auth.create_user(text, text, jsonb) from public;
 
 -- ---------------------------------------------------------------- business tables
@@ -190,6 +206,29 @@ create table if not exists public.atendimento_externo (
 );
 create index if not exists atendimento_externo_data_visita_idx on public.atendimento_externo (data_visita desc);
 
+-- Who the caller is, for the row rules. They read profiles and accounts
+-- past the row rules, so they are security definer.
+create or replace function public.normalized_role(p_role text) returns text
+language sql stable set search_path = public, pg_temp as $$
+  select lower(unaccent(btrim(coalesce(p_role, ''), E' \t\r\n')))
+$$;
+
+create or replace function public.caller_has_profile() returns boolean
+language sql stable security definer set search_path = public, pg_temp as $$
+  select exists (select 1 from public.profiles where user_id = auth.uid())
+$$;
+
+create or replace function public.caller_is_administrator() returns boolean
+language sql stable security definer set search_path = public, pg_temp as $$
+  select exists (select 1 from public.profiles
+                 where user_id = auth.uid() and public.normalized_role(role) = 'administrador')
+$$;
+
+create or replace function public.caller_created_by_administrator() returns boolean
+language sql stable security definer set search_path = public, pg_temp as $$
+  select exists (select 1 from auth.users where id = auth.uid() and created_by is not null)
+$$;
+
 do $$
 declare
   t text;
@@ -205,17 +244,69 @@ begin
     -- Rows are archived, never removed: no role gets DELETE.
     execute format('revoke all on public.%I from public, anon, authenticated, service_role', t);
     execute format('grant select, insert, update on public.%I to anon, authenticated, service_role', t);
-    -- Signed-in users read and write every business row; anonymous callers
-    -- have no policy at all, so they see no rows and can change none.
+    -- Signed-in users with a profile read and write every business row; an
+    -- account without one (signed up by itself) sees nothing, and anonymous
+    -- callers have no policy at all, so they see no rows and can change none.
     execute format('drop policy if exists signed_in_select on public.%I', t);
     execute format('drop policy if exists signed_in_insert on public.%I', t);
     execute format('drop policy if exists signed_in_update on public.%I', t);
-    execute format('create policy signed_in_select on public.%I for select to authenticated using (true)', t);
-    execute format('create policy signed_in_insert on public.%I for insert to authenticated with check (true)', t);
-    execute format('create policy signed_in_update on public.%I for update to authenticated using (true) with check (true)', t);
+    if t = 'profiles' then
+      -- Everyone sees their own profile; an account an administrator created
+      -- writes its own first one.
+      execute 'create policy signed_in_select on public.profiles for select to authenticated
+               using (user_id = auth.uid() or public.caller_has_profile())';
+      execute 'create policy signed_in_insert on public.profiles for insert to authenticated
+               with check (public.caller_has_profile()
+                           or (user_id = auth.uid() and public.caller_created_by_administrator()))';
+    else
+      execute format('create policy signed_in_select on public.%I for select to authenticated
+                      using (public.caller_has_profile())', t);
+      execute format('create policy signed_in_insert on public.%I for insert to authenticated
+                      with check (public.caller_has_profile())', t);
+    end if;
+    execute format('create policy signed_in_update on public.%I for update to authenticated
+                    using (public.caller_has_profile()) with check (public.caller_has_profile())', t);
   end loop;
 end
 $$;
+
+-- Only administrators set or change a role. The one exception is an account
+-- an administrator created, writing its own first row with the role chosen
+-- at its sign-up. The server's own writes (seeding, the admin function) run
+-- outside a request and are not checked here. tg_argv[0] names the column
+-- that holds the row's user id.
+create or replace function public.guard_role() returns trigger
+language plpgsql security definer set search_path = public, pg_temp as $$
+begin
+  if coalesce(auth.jwt() ->> 'role', '') <> 'authenticated' then
+    return new;
+  end if;
+  if tg_op = 'UPDATE' then
+    if public.normalized_role(new.role) = public.normalized_role(old.role) then
+      return new;
+    end if;
+  elsif new.role is null then
+    return new;
+  end if;
+  if public.caller_is_administrator() then
+    return new;
+  end if;
+  if tg_op = 'INSERT' and (to_jsonb(new) ->> tg_argv[0]) = auth.uid()::text
+     and exists (select 1 from auth.users u
+                 where u.id = auth.uid() and u.created_by is not null and u.created_with_role = new.role) then
+    return new;
+  end if;
+  raise exception using errcode = '42501',
+    message = 'Apenas Administradores podem definir ou alterar o perfil (role) de um usuário.';
+end
+$$;
+
+drop trigger if exists guard_role on public.profiles;
+create trigger guard_role before insert or update on public.profiles
+  for each row execute function public.guard_role('user_id');
+drop trigger if exists guard_role on public.responsavel_pelo_atendimento;
+create trigger guard_role before insert or update on public.responsavel_pelo_atendimento
+  for each row execute function public.guard_role('id');
 
 grant usage on schema public to anon, authenticated, service_role;
 
@@ -250,7 +341,7 @@ revoke all on storage.objects from public, anon, authenticated;
 grant select on storage.objects to anon, authenticated, service_role;
 drop policy if exists signed_in_read_visit_images on storage.objects;
 create policy signed_in_read_visit_images on storage.objects for select to authenticated
-  using (bucket_id = 'atendimento_imagem');
+  using (bucket_id = 'atendimento_imagem' and public.caller_has_profile());
 
 -- ---------------------------------------------------------------- auth replies
 -- Timestamps of the auth service: RFC 3339 in UTC with microseconds.

@@ -41,6 +41,16 @@ std::string lowerTrim(std::string s) {
   return s;
 }
 
+// The request body as a JSON object; answers the error itself when it is not.
+std::optional<nlohmann::json> authBody(const httplib::Request &req, httplib::Response &res) {
+  auto body = parseJsonObject(req.body);
+  if (auto *fault = std::get_if<JsonFault>(&body)) {
+    sendAuthError(res, {400, fault->kind == JsonFault::Kind::Nul ? "validation_failed" : "bad_json", fault->message});
+    return std::nullopt;
+  }
+  return std::get<nlohmann::json>(std::move(body));
+}
+
 std::optional<std::string> stringField(const nlohmann::json &body, const char *key) {
   auto it = body.find(key);
   if (it == body.end() || !it->is_string())
@@ -189,9 +199,9 @@ std::optional<AuthError> checkPassword(const std::string &password) {
 }
 
 void signup(Context &ctx, const httplib::Request &req, httplib::Response &res) {
-  auto body = parseJsonObject(req.body);
+  auto body = authBody(req, res);
   if (!body)
-    return sendAuthError(res, {400, "bad_json", "Could not parse request body as JSON"});
+    return;
   auto email = stringField(*body, "email");
   auto password = stringField(*body, "password");
   if (!email || !plausibleEmail(lowerTrim(*email)))
@@ -212,16 +222,43 @@ void signup(Context &ctx, const httplib::Request &req, httplib::Response &res) {
   if (body->contains("data") && (*body)["data"].is_object())
     meta = (*body)["data"];
 
+  // The bearer is the API key, or the access token of whoever is signed in
+  // on the client that makes the account (an administrator adding a user).
+  std::optional<Caller> signedIn;
+  Bearer bearer = readBearer(ctx, req);
+  if (bearer.present) {
+    if (!bearer.check.ok())
+      return sendAuthError(res, {403, "bad_jwt", "invalid JWT: unable to parse or verify signature"});
+    auto caller = callerFromClaims(bearer.check.claims);
+    if (caller && caller->role == "authenticated")
+      signedIn = caller;
+  }
+
   auto lease = ctx.adminPool.acquire();
   auto result = inTransaction(*lease, [&]() -> std::variant<nlohmann::json, AuthError> {
+    std::optional<std::string> creator;
+    if (signedIn) {
+      if (!sessionIsLive(*lease, *signedIn))
+        return AuthError{403, "session_not_found", "Session from session_id claim in JWT does not exist"};
+      auto admin = lease->exec("select public.normalized_role(role) = 'administrador' from public.profiles "
+                               "where user_id = $1::uuid",
+                               {signedIn->userId()});
+      if (admin.rows() == 1 && admin.text(0, 0) == "t")
+        creator = signedIn->userId();
+    }
     auto exists = lease->exec("select 1 from auth.users where lower(email) = $1", {lowerTrim(*email)});
     if (exists.rows() > 0)
       return AuthError{422, "user_already_exists", "User already registered"};
     bool confirmed = !ctx.config.emailConfirmation;
+    auto metaRole = meta.find("role");
+    Param createdRole = creator && metaRole != meta.end() && metaRole->is_string() ? Param(metaRole->get<std::string>())
+                                                                                   : Param(std::nullopt);
     auto r = lease->exec("insert into auth.users (email, encrypted_password, email_confirmed_at, confirmation_sent_at, "
-                         "raw_user_meta_data) values ($1, crypt($2, gen_salt('bf')), case when $3 then now() end, "
-                         "case when $3 then null else now() end, $4::jsonb) returning id",
-                         {lowerTrim(*email), *password, confirmed ? "true" : "false", meta.dump()});
+                         "raw_user_meta_data, created_by, created_with_role) values ($1, crypt($2, gen_salt('bf')), "
+                         "case when $3 then now() end, case when $3 then null else now() end, $4::jsonb, $5::uuid, $6) "
+                         "returning id",
+                         {lowerTrim(*email), *password, confirmed ? "true" : "false", meta.dump(),
+                          creator ? Param(*creator) : Param(std::nullopt), createdRole});
     std::string id = r.text(0, 0);
     if (!confirmed)
       return userJson(*lease, id);
@@ -249,9 +286,9 @@ void putUser(Context &ctx, const httplib::Request &req, httplib::Response &res) 
   if (auto *e = std::get_if<AuthError>(&who))
     return sendAuthError(res, *e);
   const Caller &caller = std::get<Caller>(who);
-  auto body = parseJsonObject(req.body);
+  auto body = authBody(req, res);
   if (!body)
-    return sendAuthError(res, {400, "bad_json", "Could not parse request body as JSON"});
+    return;
   auto password = stringField(*body, "password");
   auto email = stringField(*body, "email");
   if (password) {
@@ -320,9 +357,9 @@ void logout(Context &ctx, const httplib::Request &req, httplib::Response &res) {
 void registerAuth(httplib::Server &svr, Context &ctx) {
   svr.Post("/auth/v1/token", [&ctx](const httplib::Request &req, httplib::Response &res) {
     guarded(res, [&] {
-      auto body = parseJsonObject(req.body);
+      auto body = authBody(req, res);
       if (!body)
-        return sendAuthError(res, {400, "bad_json", "Could not parse request body as JSON"});
+        return;
       std::string grant = req.get_param_value("grant_type");
       if (grant == "password")
         return reply(res, passwordGrant(ctx, *body));

@@ -1,6 +1,7 @@
 #include "Cluster.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <fcntl.h>
 #include <libpq-fe.h>
 #include <netinet/in.h>
@@ -19,25 +20,6 @@
 namespace devserver {
 
 namespace fs = std::filesystem;
-
-int freeLoopbackPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  if (s < 0)
-    throw std::runtime_error("cannot open a socket");
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  socklen_t len = sizeof(addr);
-  if (bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
-    close(s);
-    throw std::runtime_error("cannot find a free port on 127.0.0.1");
-  }
-  int port = ntohs(addr.sin_port);
-  close(s);
-  return port;
-}
 
 Cluster::Cluster(std::string binDir, bool useTemplate) : m_binDir(std::move(binDir)), m_useTemplate(useTemplate) {}
 
@@ -148,33 +130,90 @@ int Cluster::run(const std::string &program, const std::vector<std::string> &arg
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Starts a server on data, with its socket in sockDir, on a free port.
+// Starts a server on data that listens only on a Unix socket in sockDir, a
+// folder of mode 0700: no TCP port, and no other local user can reach it.
 bool Cluster::launch(const std::string &data, const std::string &sockDir, const std::string &log) {
-  // A port found free can be taken by someone else before the server binds
-  // it, so try a few.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    m_port = freeLoopbackPort();
-    std::string options = "-p " + std::to_string(m_port) + " -k " + sockDir +
-                          " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off"
-                          " -c full_page_writes=off -c max_connections=60";
-    // pg_ctl's own wait polls ten times a second; polling here is quicker.
-    if (run("pg_ctl", {"-D", data, "-o", options, "-l", log, "-W", "start"}, "/dev/null") != 0)
-      continue;
-    std::string info =
-        "host=" + sockDir + " port=" + std::to_string(m_port) + " dbname=postgres user=postgres connect_timeout=2";
-    for (int i = 0; i < 3000; ++i) {
-      PGPing ping = PQping(info.c_str());
-      if (ping == PQPING_OK)
-        return true;
-      if (ping == PQPING_NO_ATTEMPT)
-        break;
-      if (!fs::exists(data + "/postmaster.pid") && i > 50)
-        break; // the server gave up, for example on a taken port
-      usleep(10 * 1000);
-    }
-    run("pg_ctl", {"-D", data, "-m", "immediate", "-w", "-t", "30", "stop"}, "/dev/null");
+  m_port = kSocketPort;
+  std::string options = "-p " + std::to_string(m_port) + " -k " + sockDir +
+                        " -c listen_addresses='' -c unix_socket_permissions=0700 -c fsync=off"
+                        " -c synchronous_commit=off -c full_page_writes=off -c max_connections=60";
+  // pg_ctl's own wait polls ten times a second; polling here is quicker.
+  if (run("pg_ctl", {"-D", data, "-o", options, "-l", log, "-W", "start"}, "/dev/null") != 0)
+    return false;
+  std::string info =
+      "host=" + sockDir + " port=" + std::to_string(m_port) + " dbname=postgres user=postgres connect_timeout=2";
+  for (int i = 0; i < 3000; ++i) {
+    PGPing ping = PQping(info.c_str());
+    if (ping == PQPING_OK)
+      return true;
+    if (ping == PQPING_NO_ATTEMPT)
+      break;
+    if (!fs::exists(data + "/postmaster.pid") && i > 50)
+      break; // the server gave up
+    usleep(10 * 1000);
   }
+  run("pg_ctl", {"-D", data, "-m", "immediate", "-w", "-t", "30", "stop"}, "/dev/null");
   return false;
+}
+
+// A child process that outlives a crash of this one: it waits on a pipe whose
+// write end only this process holds. A byte on it means the cluster was
+// stopped in order; end of file without one means this process is gone, and
+// the watchdog stops the cluster and removes its folder.
+void Cluster::startWatchdog() {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0)
+    throw std::runtime_error("cannot create the database watchdog's pipe");
+  pid_t pid = fork();
+  if (pid < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    throw std::runtime_error("cannot start the database watchdog");
+  }
+  if (pid == 0) {
+    // Its own session, so a signal to this process group (Ctrl-C) leaves it
+    // running until the server is gone; no inherited descriptor but the pipe.
+    setsid();
+    int devnull = open("/dev/null", O_RDWR);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+      dup2(devnull, fd);
+    for (int fd = 3; fd < 4096; ++fd) {
+      if (fd != fds[0])
+        close(fd);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGINT, SIG_IGN);
+    signal(SIGHUP, SIG_IGN);
+    char byte;
+    ssize_t n;
+    do {
+      n = read(fds[0], &byte, 1);
+    } while (n < 0 && errno == EINTR);
+    if (n != 1) {
+      stopServer();
+      std::error_code ec;
+      fs::remove_all(m_dir, ec);
+    }
+    _exit(0);
+  }
+  close(fds[0]);
+  m_watchdogPipe = fds[1];
+  m_watchdogPid = pid;
+}
+
+void Cluster::dismissWatchdog() {
+  if (m_watchdogPid <= 0)
+    return;
+  ssize_t n = write(m_watchdogPipe, "q", 1);
+  (void)n;
+  close(m_watchdogPipe);
+  int status = 0;
+  while (waitpid(m_watchdogPid, &status, 0) < 0 && errno == EINTR) {
+  }
+  m_watchdogPid = -1;
+  m_watchdogPipe = -1;
 }
 
 void Cluster::start() {
@@ -218,6 +257,7 @@ void Cluster::start() {
   if (!launch(data, m_dir, log))
     throw std::runtime_error("PostgreSQL did not start:\n" + readLog());
   m_running = true;
+  startWatchdog();
 }
 
 void Cluster::stopServer() {
@@ -235,6 +275,7 @@ void Cluster::stop() {
     fs::remove_all(m_dir, ec);
     m_dir.clear();
   }
+  dismissWatchdog();
 }
 
 std::string Cluster::conninfo() const {

@@ -6,9 +6,10 @@
 
 namespace devserver {
 
-// A throwaway PostgreSQL cluster in a temporary folder, listening on
-// 127.0.0.1 and on a socket inside that folder. Run as the "postgres" system
-// user when this process is root, since PostgreSQL refuses to run as root.
+// A throwaway PostgreSQL cluster in a temporary folder of mode 0700, listening
+// only on a Unix socket inside that folder. Run as the "postgres" system user
+// when this process is root, since PostgreSQL refuses to run as root. A
+// watchdog child stops and removes it if this process dies without stop().
 class Cluster {
 public:
   // With useTemplate, the result of initdb is kept once in a cache folder
@@ -31,12 +32,18 @@ public:
 
   std::string conninfo() const;
   const std::string &dir() const { return m_dir; }
+  // The number in the socket's file name; no TCP port is opened.
   int port() const { return m_port; }
 
 private:
   int run(const std::string &program, const std::vector<std::string> &args, const std::string &logFile);
   std::string templateData(const std::string &log);
   void stopServer();
+  void startWatchdog();
+  void dismissWatchdog();
+  static constexpr int kSocketPort = 5432;
+  int m_watchdogPipe = -1;
+  int m_watchdogPid = -1;
   bool launch(const std::string &data, const std::string &sockDir, const std::string &log);
   std::string m_templateKey;
   std::function<void(const std::string &)> m_templateSetup;
@@ -47,7 +54,5 @@ private:
   int m_port = 0;
   bool m_running = false;
 };
-
-int freeLoopbackPort();
 
 } // namespace devserver

@@ -44,9 +44,14 @@ void adminUpdateUserPassword(Context &ctx, const httplib::Request &req, httplib:
   if (!caller || caller->role != "authenticated")
     return functionError(res, 401, "Invalid credentials");
 
-  auto body = parseJsonObject(req.body);
-  if (!body)
-    return functionError(res, 400, "Corpo da requisição inválido: esperado um objeto JSON.");
+  auto parsed = parseJsonObject(req.body);
+  if (auto *fault = std::get_if<JsonFault>(&parsed)) {
+    return functionError(res, 400,
+                         fault->kind == JsonFault::Kind::Nul
+                             ? "Os campos não podem conter o caractere NUL."
+                             : "Corpo da requisição inválido: esperado um objeto JSON.");
+  }
+  auto *body = &std::get<nlohmann::json>(parsed);
   bool wrongType = false;
   auto userId = optionalText(*body, "userId", wrongType);
   auto nome = optionalText(*body, "nome", wrongType);
@@ -67,6 +72,9 @@ void adminUpdateUserPassword(Context &ctx, const httplib::Request &req, httplib:
     return functionError(res, 400, "A senha deve ter pelo menos 6 caracteres.");
 
   auto lease = ctx.adminPool.acquire();
+  // A token whose session has ended (signed out) is no longer a credential.
+  if (!sessionIsLive(*lease, *caller))
+    return functionError(res, 401, "Invalid credentials");
   std::string normalizedRole;
   if (role) {
     auto r = lease->exec("select lower(unaccent(btrim($1, E' \\t\\r\\n')))", {*role});

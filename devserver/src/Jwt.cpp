@@ -48,8 +48,14 @@ std::string base64UrlEncode(const std::string &bytes) {
   return out;
 }
 
+// Strict: only the URL-safe alphabet, no padding, no length that cannot come
+// from whole bytes, and no stray bits after the last byte, so every byte
+// string has exactly one accepted text form.
 std::optional<std::string> base64UrlDecode(const std::string &text) {
+  if (text.size() % 4 == 1)
+    return std::nullopt;
   std::string out;
+  out.reserve(text.size() * 3 / 4);
   unsigned acc = 0;
   int bits = 0;
   for (char ch : text) {
@@ -60,21 +66,21 @@ std::optional<std::string> base64UrlDecode(const std::string &text) {
       v = ch - 'a' + 26;
     else if (ch >= '0' && ch <= '9')
       v = ch - '0' + 52;
-    else if (ch == '-' || ch == '+')
+    else if (ch == '-')
       v = 62;
-    else if (ch == '_' || ch == '/')
+    else if (ch == '_')
       v = 63;
-    else if (ch == '=')
-      break;
     else
       return std::nullopt;
-    acc = (acc << 6) | static_cast<unsigned>(v);
+    acc = ((acc << 6) | static_cast<unsigned>(v)) & 0xFFFFu;
     bits += 6;
     if (bits >= 8) {
       bits -= 8;
       out += static_cast<char>((acc >> bits) & 0xFF);
     }
   }
+  if (bits > 0 && (acc & ((1u << bits) - 1)) != 0)
+    return std::nullopt;
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <set>
 
 namespace devserver {
@@ -165,15 +166,21 @@ void applyRangeHeader(const httplib::Request &req, Query &q) {
   if (to && *to < *from)
     throw RestError(416, "PGRST103", "Requested range not satisfiable",
                     "The lower boundary must be lower than or equal to the upper boundary in the Range header.");
+  // Bounds may be as large as a long long holds: the sums saturate
+  // instead of wrapping around into a negative (empty) range.
+  auto saturatingAdd = [](long long a, long long b) {
+    long long r;
+    return __builtin_add_overflow(a, b, &r) ? std::numeric_limits<long long>::max() : r;
+  };
   long long lower = std::max(q.offset, *from);
   std::optional<long long> upper = to;
   if (q.limit) {
-    long long byLimit = q.offset + *q.limit - 1;
+    long long byLimit = *q.limit == 0 ? q.offset - 1 : saturatingAdd(q.offset, *q.limit - 1);
     upper = upper ? std::min(*upper, byLimit) : byLimit;
   }
   q.offset = lower;
   if (upper)
-    q.limit = std::max(0LL, *upper - lower + 1);
+    q.limit = *upper < lower ? 0 : saturatingAdd(*upper - lower, 1);
 }
 
 Query readQuery(const Table &t, const httplib::Request &req) {
@@ -341,9 +348,13 @@ void handleWrite(Context &ctx, const Table &t, const Caller &caller, const httpl
   std::string sql;
 
   if (method == "POST" || method == "PATCH") {
-    auto body = nlohmann::json::parse(req.body, nullptr, false);
+    auto parsed = readJsonBody(req.body);
+    if (auto *fault = std::get_if<JsonFault>(&parsed))
+      throw RestError(400, "PGRST102",
+                      fault->kind == JsonFault::Kind::Invalid ? "Empty or invalid json" : fault->message);
+    auto &body = std::get<nlohmann::json>(parsed);
     bool shapeOk = method == "POST" ? (body.is_object() || body.is_array()) : body.is_object();
-    if (body.is_discarded() || !shapeOk)
+    if (!shapeOk)
       throw RestError(400, "PGRST102", "Empty or invalid json");
     // With ?columns= the objects may differ in their keys: the listed
     // columns are taken from each one, and a missing key is a null.
@@ -428,6 +439,8 @@ void serveRest(Context &ctx, const std::string &table, const std::string &method
       handleWrite(ctx, *t, *caller, req, res, method);
   } catch (const RestError &e) {
     sendRestError(res, e);
+  } catch (const SessionEnded &e) {
+    sendRestError(res, RestError(401, "PGRST303", e.what()));
   } catch (const DbError &e) {
     bool anonymous = !caller || caller->role == "anon";
     sendRestError(res, RestError(statusForSqlState(e.sqlstate, anonymous), e.sqlstate, e.message, e.detail, e.hint));

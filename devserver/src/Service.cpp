@@ -1,5 +1,7 @@
 #include "Service.h"
 
+#include "HttpGuard.h"
+
 #include <chrono>
 #include <cstdio>
 
@@ -42,17 +44,25 @@ void assumeCaller(Connection &c, const Caller &caller) {
   c.exec("select set_config('role', $1, true), set_config('request.jwt.claims', $2, true), "
          "set_config('request.jwt.claim.sub', $3, true), set_config('request.jwt.claim.role', $1, true)",
          {caller.role, caller.claims.dump(), caller.userId()});
+  if (caller.role == "authenticated" && !sessionIsLive(c, caller))
+    throw SessionEnded();
+}
+
+bool sessionIsLive(Connection &c, const Caller &caller) {
+  return c.exec("select auth.session_is_live($1, $2)", {caller.sessionId(), caller.userId()}).text(0, 0) == "t";
 }
 
 void sendJson(httplib::Response &res, int status, const nlohmann::json &body) {
   res.status = status;
-  res.set_content(body.dump(), "application/json; charset=utf-8");
+  // Replacing bad UTF-8 keeps a reply that quotes the request from throwing.
+  res.set_content(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+                  "application/json; charset=utf-8");
 }
 
-std::optional<nlohmann::json> parseJsonObject(const std::string &body) {
-  auto j = nlohmann::json::parse(body, nullptr, false);
-  if (j.is_discarded() || !j.is_object())
-    return std::nullopt;
+std::variant<nlohmann::json, JsonFault> parseJsonObject(const std::string &body) {
+  auto j = readJsonBody(body);
+  if (auto *json = std::get_if<nlohmann::json>(&j); json && !json->is_object())
+    return JsonFault{JsonFault::Kind::Invalid, "Could not parse request body as JSON"};
   return j;
 }
 
@@ -114,14 +124,39 @@ void installApiKeyGate(httplib::Server &svr, Context &ctx) {
       httplib::Server::HandlerWithResponse([&ctx](const httplib::Request &req, httplib::Response &res) {
         bool rangeRefusal =
             res.status == 416 && res.body.empty() && req.has_header("Range") && !res.has_header("Content-Range");
-        if (!rangeRefusal || !isRestPath(req.path) || (req.method != "GET" && req.method != "HEAD"))
+        if (rangeRefusal && isRestPath(req.path) && (req.method == "GET" || req.method == "HEAD")) {
+          dropByteRanges(req);
+          res.status = 200;
+          if (!refuseWithoutApiKey(ctx, req, res))
+            serveRest(ctx, req.path.substr(std::string("/rest/v1/").size()), "GET", req, res);
+          return httplib::Server::HandlerResponse::Handled;
+        }
+        if (!res.body.empty())
           return httplib::Server::HandlerResponse::Unhandled;
-        dropByteRanges(req);
-        res.status = 200;
-        if (!refuseWithoutApiKey(ctx, req, res))
-          serveRest(ctx, req.path.substr(std::string("/rest/v1/").size()), "GET", req, res);
+        // httplib's own refusals (no route, a bad byte range, a body cut
+        // short) come without a body: give them the service's error shape.
+        std::string message;
+        switch (currentReadCut()) {
+        case ReadCut::TimedOut:
+          res.status = 408;
+          message = "The request body did not arrive in time";
+          break;
+        case ReadCut::BodyTooLarge:
+          res.status = 413;
+          message = "The request body is larger than " + std::to_string(bodyCapFor(HttpLimits{}, req.path)) + " bytes";
+          break;
+        case ReadCut::None:
+          message = res.status == 404 ? "No route matches " + req.method + " " + req.path : reasonPhrase(res.status);
+          break;
+        }
+        if (res.status == 413 && message.empty())
+          message = "The request body is too large";
+        sendJson(res, res.status, httpErrorBody(req.path, res.status, message));
         return httplib::Server::HandlerResponse::Handled;
       }));
+  svr.set_exception_handler([](const httplib::Request &req, httplib::Response &res, std::exception_ptr) {
+    sendJson(res, 500, httpErrorBody(req.path, 500, "Internal error"));
+  });
 
   // Browsers' cross-origin rules, as the hosted gateway answers them.
   svr.Options(R"(/.*)", [](const httplib::Request &req, httplib::Response &res) {

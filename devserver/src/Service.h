@@ -2,13 +2,16 @@
 
 #include "Catalog.h"
 #include "Db.h"
+#include "JsonBody.h"
 #include "Jwt.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <variant>
 
 namespace devserver {
 
@@ -52,12 +55,23 @@ Bearer readBearer(const Context &ctx, const httplib::Request &req);
 // The API key itself is checked before any handler runs.
 std::optional<Caller> callerFromClaims(const nlohmann::json &claims);
 
+// A signed-in user's token whose session has ended (signed out, or its
+// refresh token was reused); the token is refused like an invalid one.
+class SessionEnded : public std::runtime_error {
+public:
+  SessionEnded() : std::runtime_error("Session from session_id claim in JWT does not exist") {}
+};
+
 // Runs inside a transaction: switches to the caller's role and exposes the
-// claims to the row rules, for this transaction only.
+// claims to the row rules, for this transaction only. Throws SessionEnded
+// for a signed-in user whose session is gone.
 void assumeCaller(Connection &c, const Caller &caller);
+// The same session check on its own, for callers outside a request role.
+bool sessionIsLive(Connection &c, const Caller &caller);
 
 void sendJson(httplib::Response &res, int status, const nlohmann::json &body);
-std::optional<nlohmann::json> parseJsonObject(const std::string &body);
+// The body as a JSON object, or why it is not one.
+std::variant<nlohmann::json, JsonFault> parseJsonObject(const std::string &body);
 long long nowSeconds();
 
 void registerRest(httplib::Server &svr, Context &ctx);

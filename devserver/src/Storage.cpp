@@ -66,6 +66,8 @@ void registerStorage(httplib::Server &svr, Context &ctx) {
   svr.Get(R"(/storage/v1/object/(.+))", [&ctx](const httplib::Request &req, httplib::Response &res) {
     try {
       download(ctx, req, res);
+    } catch (const SessionEnded &e) {
+      storageError(res, 403, "Unauthorized", e.what());
     } catch (const std::exception &e) {
       storageError(res, 500, "internal", e.what());
     }

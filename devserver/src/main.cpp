@@ -1,6 +1,7 @@
 // varnel-devserver: the hosted back-end's HTTP API (tables, auth, file
 // storage, server function) on 127.0.0.1, over a real PostgreSQL server.
 #include "Cluster.h"
+#include "HttpGuard.h"
 #include "Seed.h"
 #include "Service.h"
 
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,6 +30,9 @@ namespace {
 const char *kAnonPayload = R"({"iss":"varnel-local","ref":"127","role":"anon","iat":1765411200,"exp":2080771200})";
 const char *kServicePayload =
     R"({"iss":"varnel-local","ref":"127","role":"service_role","iat":1765411200,"exp":2080771200})";
+
+constexpr int kWorkers = 256;
+constexpr int kListenBacklog = 1024;
 
 struct Options {
   Config config;
@@ -212,7 +217,11 @@ int main(int argc, char **argv) {
 
   std::unique_ptr<Cluster> cluster;
   std::unique_ptr<Context> ctx;
-  httplib::Server svr;
+  // Each connection holds a worker while it is open (keep-alive included),
+  // so there are enough workers for a few hundred clients; slow clients are
+  // dropped by the guarded stream's deadlines.
+  GuardedServer svr{HttpLimits{}};
+  int listenSocket = -1;
   try {
     std::string conninfo = o.db;
     if (o.ephemeralDb) {
@@ -229,8 +238,19 @@ int main(int argc, char **argv) {
     ctx = std::make_unique<Context>(o.config, conninfo);
     prepareDatabase(*ctx, o);
 
-    svr.new_task_queue = [] { return new httplib::ThreadPool(24); };
-    svr.set_keep_alive_timeout(2);
+    svr.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    svr.set_payload_max_length(svr.limits().maxTableBody);
+    // Only advertised in the Keep-Alive header: the guarded stream applies them.
+    svr.set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(svr.limits().keepAliveWait).count());
+    svr.set_keep_alive_max_count(svr.limits().keepAliveMaxRequests);
+    // SO_REUSEADDR lets a restarted server bind at once while connections of
+    // the last one are in TIME_WAIT. httplib's default adds SO_REUSEPORT,
+    // which would let a second server bind the same port unnoticed.
+    svr.set_socket_options([&listenSocket](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      listenSocket = sock;
+    });
     installApiKeyGate(svr, *ctx);
     registerRest(svr, *ctx);
     registerAuth(svr, *ctx);
@@ -245,6 +265,10 @@ int main(int argc, char **argv) {
     } else if (!svr.bind_to_port("127.0.0.1", port)) {
       throw std::runtime_error("cannot bind 127.0.0.1:" + std::to_string(port) + " (is another server running there?)");
     }
+    // httplib listens with a backlog of 5, which makes bursts of new
+    // connections wait for SYN retries; a second listen() raises it.
+    if (listenSocket >= 0)
+      ::listen(listenSocket, kListenBacklog);
     ctx->config.publicUrl = "http://127.0.0.1:" + std::to_string(port);
 
     std::printf("URL=%s\n", ctx->config.publicUrl.c_str());
