@@ -8,6 +8,7 @@
 #include <QTcpSocket>
 
 #include <cmath>
+#include <utility>
 
 namespace varnel::map {
 
@@ -24,10 +25,30 @@ DemoTileServer::DemoTileServer(Style style, QObject *parent) : QObject(parent), 
   });
 }
 
+DemoTileServer::~DemoTileServer() {
+  // The sockets are children of m_server, which goes after the members
+  // their handlers use: close them while those are still there.
+  m_server.close();
+  for (QTcpSocket *socket : std::exchange(m_open, {})) {
+    socket->disconnect(this);
+    delete socket;
+  }
+}
+
 bool DemoTileServer::start() { return m_server.listen(QHostAddress::LocalHost, 0); }
 
 QString DemoTileServer::urlTemplate() const {
   return QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(m_server.serverPort());
+}
+
+QSet<TileKey> DemoTileServer::openTiles() const {
+  QSet<TileKey> keys;
+  for (QTcpSocket *socket : m_open) {
+    const QList<int> k = socket->property("tile").value<QList<int>>();
+    if (k.size() == 3)
+      keys.insert({k[0], k[1], k[2]});
+  }
+  return keys;
 }
 
 void DemoTileServer::serve(QTcpSocket *socket) {
@@ -52,6 +73,7 @@ void DemoTileServer::serve(QTcpSocket *socket) {
   if (m.hasMatch()) {
     const TileKey key{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
     m_requested.push_back(key);
+    socket->setProperty("tile", QVariant::fromValue(QList<int>{key.z, key.x, key.y}));
     Q_EMIT tileRequested(key);
     if (m_holding)
       return;

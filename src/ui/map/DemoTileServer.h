@@ -26,6 +26,7 @@ public:
   };
 
   explicit DemoTileServer(Style style = Style::Streets, QObject *parent = nullptr);
+  ~DemoTileServer() override;
 
   // Listens on a free port of 127.0.0.1; false when that fails.
   bool start();
@@ -43,6 +44,8 @@ public:
   const QList<TileKey> &requested() const { return m_requested; }
   QByteArray lastUserAgent() const { return m_lastUserAgent; }
   int openConnections() const { return static_cast<int>(m_open.size()); }
+  // The tiles whose connections are still open (held or not yet closed).
+  QSet<TileKey> openTiles() const;
 
   static QByteArray renderTile(const TileKey &key, Style style);
 

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace varnel::map {
 
 namespace {
@@ -35,6 +37,14 @@ TileLoader::TileLoader(QString urlTemplate, QString cacheDirectory, QObject *par
 
 TileLoader::TileLoader(QObject *parent)
     : TileLoader(QString::fromUtf8(build::mapTileUrl), defaultCacheDirectory(), parent) {}
+
+TileLoader::~TileLoader() {
+  // Replies still running finish while m_network goes away, after the
+  // members finished() uses: stop listening first.
+  m_network.disconnect(this);
+  for (QNetworkReply *reply : std::exchange(m_pending, {}))
+    reply->abort();
+}
 
 QString TileLoader::defaultCacheDirectory() {
   return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/tiles");

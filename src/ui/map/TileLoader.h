@@ -26,6 +26,7 @@ public:
   explicit TileLoader(QString urlTemplate, QString cacheDirectory, QObject *parent = nullptr);
   // The build's tile server, cached in the user's cache folder.
   explicit TileLoader(QObject *parent = nullptr);
+  ~TileLoader() override;
 
   static QString defaultCacheDirectory();
   // "Varnel/<version> (…)": tile servers ask clients to name themselves.

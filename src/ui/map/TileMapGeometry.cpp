@@ -148,10 +148,13 @@ QList<TileKey> Viewport::tiles(int ring) const {
   const QRectF bounds = view.boundingRect();
   const int n = 1 << z;
   const int x0 = static_cast<int>(std::floor(bounds.left() / kTileSize));
-  const int x1 = static_cast<int>(std::floor(bounds.right() / kTileSize));
+  const int x1 = static_cast<int>(std::ceil(bounds.right() / kTileSize)) - 1;
   const int y0 = static_cast<int>(std::floor(bounds.top() / kTileSize));
-  const int y1 = static_cast<int>(std::floor(bounds.bottom() / kTileSize));
-  auto tileRect = [](int x, int y) { return QRectF(x * kTileSize, y * kTileSize, kTileSize, kTileSize); };
+  const int y1 = static_cast<int>(std::ceil(bounds.bottom() / kTileSize)) - 1;
+  // A tile that only touches the view along an edge is not in view.
+  auto tileRect = [](int x, int y) {
+    return QRectF(x * kTileSize, y * kTileSize, kTileSize, kTileSize).adjusted(1e-3, 1e-3, -1e-3, -1e-3);
+  };
   // Visible tiles first; when turned, the corners of the bounding box are not.
   QSet<TileKey> wanted;
   for (int y = y0; y <= y1; ++y)

@@ -63,6 +63,7 @@ void TileMapView::showPosition(const Coordinate &c, const QString &title) {
   m_markerTitle = title;
   m_fitOnResize = true;
   Viewport v = m_viewport;
+  v.size = size();
   v.center = c;
   v.bearing = 0;
   v.zoom = zoomForSpan(c, kSpanDegrees, kSpanDegrees, v.size);
