@@ -1,9 +1,7 @@
 #include "model/WireCoding.h"
 
 #include "model/RestDateCoding.h"
-
-#include <charconv>
-#include <cmath>
+#include "model/LocationText.h"
 
 namespace varnel::wire {
 
@@ -78,8 +76,7 @@ std::optional<QString> readLocation(Value &value) {
   }
   if (count < 2)
     return std::nullopt;
-  return QStringLiteral("POINT(") + formatShortest(numbers[0]) + QLatin1Char(' ') + formatShortest(numbers[1]) +
-         QLatin1Char(')');
+  return pointText(numbers[0], numbers[1]);
 }
 
 QString uuidText(const QUuid &id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
@@ -87,21 +84,6 @@ QString uuidText(const QUuid &id) { return id.toString(QUuid::WithoutBraces).toU
 std::string uuidUtf8(const QUuid &id) { return id.toByteArray(QUuid::WithoutBraces).toUpper().toStdString(); }
 
 Json Scalar<QDateTime>::write(const QDateTime &d) { return restdate::encodeUtf8(d); }
-
-QString formatShortest(double value) {
-  char buf[64];
-  const double magnitude = std::fabs(value);
-  // Below 1e-4 and from 2^53 on, the exponent form is shorter and is what
-  // the mobile client writes as well.
-  const bool exponent = magnitude != 0 && (magnitude < 1e-4 || magnitude >= 9007199254740992.0);
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, value, exponent ? std::chars_format::scientific : std::chars_format::fixed);
-  std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
-  QString out = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  if (!exponent && text.find('.') == std::string_view::npos && std::isfinite(value))
-    out += QStringLiteral(".0");
-  return out;
-}
 
 void detail::throwShape(const char *expected) {
   throw DecodingError(

@@ -31,7 +31,8 @@ using Object = simdjson::dom::object;
 QString readText(Value &value, std::string_view key);
 QUuid readUuid(Value &value, std::string_view key);
 QDateTime readDate(Value &value, std::string_view key);
-// Reads "localizacao"-style values: a GeoJSON point object or a text; never fails.
+// Reads "localizacao"-style values: a GeoJSON point object (written back as
+// position text, see LocationText.h) or a text; never fails.
 std::optional<QString> readLocation(Value &value);
 
 [[noreturn]] void throwMissing(std::string_view key);
@@ -41,10 +42,6 @@ std::optional<QString> readLocation(Value &value);
 QString uuidText(const QUuid &id);
 std::string uuidUtf8(const QUuid &id);
 inline std::string utf8(const QString &s) { return s.toStdString(); }
-
-// The shortest text that reads back as the same double, with ".0" for whole
-// numbers and exponent form for tiny and huge magnitudes (5e-05).
-QString formatShortest(double value);
 
 template <class T> struct Scalar;
 template <> struct Scalar<QString> {

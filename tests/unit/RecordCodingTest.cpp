@@ -2,6 +2,7 @@
 #include "model/AtendimentoExterno.h"
 #include "model/Classificacao.h"
 #include "model/Cliente.h"
+#include "model/LocationText.h"
 #include "model/Objetivo.h"
 #include "model/Profile.h"
 #include "model/ResponsavelPeloAtendimento.h"
@@ -93,7 +94,7 @@ struct NumberCase {
 
 class ShortestNumber : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(ShortestNumber, Formats) { EXPECT_EQ(wire::formatShortest(GetParam().value), GetParam().text); }
+TEST_P(ShortestNumber, Formats) { EXPECT_EQ(varnel::formatShortest(GetParam().value), GetParam().text); }
 
 INSTANTIATE_TEST_SUITE_P(Values, ShortestNumber,
                          ::testing::Values(NumberCase{-46.633308, "-46.633308"}, NumberCase{-47, "-47.0"},
