@@ -9,14 +9,17 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
@@ -155,6 +158,72 @@ template <class R> Json encodeObject(const R &record) {
   Json j = Json::object();
   std::apply([&](const auto &...f) { (detail::writeField(f, record, j), ...); }, RecordTraits<R>::fields);
   return j;
+}
+
+// How a payload writes date columns, when not in the REST date coding.
+using DateText = QString (*)(const QDateTime &);
+
+namespace detail {
+template <class R> bool isDeclared(std::string_view key) {
+  return std::apply([&](const auto &...f) { return ((f.key == key) || ...); }, RecordTraits<R>::fields);
+}
+// A payload or column list naming a column the record does not declare is a
+// programming error; it fails loudly the first time it is used.
+template <class R> void requireDeclared(std::initializer_list<std::string_view> keys) {
+  for (std::string_view key : keys) {
+    if (!isDeclared<R>(key))
+      throw std::logic_error("undeclared column " + std::string(key));
+  }
+}
+inline bool listed(std::initializer_list<std::string_view> keys, std::string_view key) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+template <class R, class T> void writeField(const Field<R, T> &f, const R &r, Json &j, DateText dateText) {
+  if constexpr (std::is_same_v<T, QDateTime>) {
+    if (dateText) {
+      j[std::string(f.key)] = utf8(dateText(r.*f.member));
+      return;
+    }
+  } else if constexpr (std::is_same_v<T, std::optional<QDateTime>>) {
+    if (dateText) {
+      if (const auto &v = r.*f.member)
+        j[std::string(f.key)] = utf8(dateText(*v));
+      return;
+    }
+  }
+  writeField(f, r, j);
+}
+template <class R> void writeField(const LocationField<R> &f, const R &r, Json &j, DateText) { writeField(f, r, j); }
+} // namespace detail
+
+// A payload: every declared column except `skipped`, in declaration order,
+// absent optional values left out so that a write never clears a column.
+template <class R>
+Json encodeExcept(const R &record, std::initializer_list<std::string_view> skipped, DateText dateText = nullptr) {
+  detail::requireDeclared<R>(skipped);
+  Json j = Json::object();
+  std::apply(
+      [&](const auto &...f) {
+        ((detail::listed(skipped, f.key) ? void() : detail::writeField(f, record, j, dateText)), ...);
+      },
+      RecordTraits<R>::fields);
+  return j;
+}
+
+// The declared columns joined by separator (a select list); with `only`,
+// just those, still in declaration order.
+template <class R> QString columnList(QStringView separator, std::initializer_list<std::string_view> only = {}) {
+  detail::requireDeclared<R>(only);
+  QStringList columns;
+  std::apply(
+      [&](const auto &...f) {
+        ((only.size() == 0 || detail::listed(only, f.key)
+              ? columns.push_back(QString::fromUtf8(f.key.data(), static_cast<qsizetype>(f.key.size())))
+              : void()),
+         ...);
+      },
+      RecordTraits<R>::fields);
+  return columns.join(separator);
 }
 
 template <class R> size_t hashRecord(const R &record, size_t seed) {

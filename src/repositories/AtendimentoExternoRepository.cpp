@@ -5,65 +5,27 @@
 
 namespace varnel {
 
-const QString AtendimentoExternoRepository::kColumns =
-    QStringLiteral("id,cliente_id,responsavel_id,data_visita,data_relatorio,datahorafinalizandoatendimento,objetivo_id,"
-                   "objetivo_outros,classificacao_id,relatorio,participantes,localizacao,geofinalizado,imagem_1_path,"
-                   "imagem_2_path,imagem_3_path,imagem_4_path,imagens_observacoes,created_at,updated_at,deleted_at");
+const QString AtendimentoExternoRepository::kColumns = wire::columnList<AtendimentoExterno>(u",");
 
 namespace {
-void putText(wire::Json &j, const char *key, const std::optional<QString> &value) {
-  if (value)
-    j[key] = wire::utf8(*value);
-}
-void putId(wire::Json &j, const char *key, const std::optional<QUuid> &value) {
-  if (value)
-    j[key] = wire::uuidUtf8(*value);
-}
-void putDate(wire::Json &j, const char *key, const std::optional<QDateTime> &value) {
-  if (value)
-    j[key] = wire::utf8(repo::localDateTimeText(*value));
-}
-
-// The columns both payloads share, from cliente_id to participantes.
-void putHead(wire::Json &j, const AtendimentoExterno &v) {
-  j["cliente_id"] = wire::uuidUtf8(v.clienteId);
-  j["responsavel_id"] = wire::uuidUtf8(v.responsavelId);
-  j["data_visita"] = wire::utf8(repo::localDateTimeText(v.dataVisita));
-  putDate(j, "data_relatorio", v.dataRelatorio);
-  putDate(j, "datahorafinalizandoatendimento", v.dataHoraFinalizandoAtendimento);
-  putId(j, "objetivo_id", v.objetivoId);
-  putText(j, "objetivo_outros", v.objetivoOutros);
-  putId(j, "classificacao_id", v.classificacaoId);
-  putText(j, "relatorio", v.relatorio);
-  putText(j, "participantes", v.participantes);
-}
-
-void putImages(wire::Json &j, const AtendimentoExterno &v) {
-  putText(j, "imagem_1_path", v.imagem1Path);
-  putText(j, "imagem_2_path", v.imagem2Path);
-  putText(j, "imagem_3_path", v.imagem3Path);
-  putText(j, "imagem_4_path", v.imagem4Path);
-  putText(j, "imagens_observacoes", v.imagensObservacoes);
-}
+// Visit dates go out with the device's offset and milliseconds.
+QString visitDateText(const QDateTime &value) { return repo::localDateTimeText(value); }
 } // namespace
 
 wire::Json AtendimentoExternoRepository::Insert::toJson() const {
+  AtendimentoExterno row = visit;
+  row.localizacao = localizacao;
+  row.geofinalizado = geofinalizado;
   wire::Json j = wire::Json::object();
   j["id"] = wire::uuidUtf8(visit.id);
-  putId(j, "user_id", userId);
-  putHead(j, visit);
-  putText(j, "localizacao", localizacao);
-  putText(j, "geofinalizado", geofinalizado);
-  putImages(j, visit);
+  if (userId)
+    j["user_id"] = wire::uuidUtf8(*userId);
+  j.update(wire::encodeExcept(row, {"id", "created_at", "updated_at", "deleted_at"}, visitDateText));
   return j;
 }
 
 wire::Json AtendimentoExternoRepository::Update::toJson() const {
-  wire::Json j = wire::Json::object();
-  putHead(j, visit);
-  putText(j, "geofinalizado", visit.geofinalizado);
-  putImages(j, visit);
-  return j;
+  return wire::encodeExcept(visit, {"id", "localizacao", "created_at", "updated_at", "deleted_at"}, visitDateText);
 }
 
 AtendimentoExternoRepository::AtendimentoExternoRepository(BackendClient &client, QString table)
@@ -101,9 +63,7 @@ QCoro::Task<void> AtendimentoExternoRepository::update(AtendimentoExterno visit)
 }
 
 QCoro::Task<void> AtendimentoExternoRepository::archive(QUuid id) const {
-  RestQuery query = m_client->from(m_table);
-  query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
-  co_await query.execute();
+  return repo::archiveRow(m_client, m_table, id);
 }
 
 } // namespace varnel

@@ -28,10 +28,6 @@ public:
     AtendimentoExterno visit;
     wire::Json toJson() const;
   };
-  struct Patch {
-    QString deletedAt;
-    wire::Json toJson() const { return wire::Json{{"deleted_at", wire::utf8(deletedAt)}}; }
-  };
 
   explicit AtendimentoExternoRepository(BackendClient &client, QString table = QStringLiteral("atendimento_externo"));
 

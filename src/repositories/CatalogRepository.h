@@ -14,22 +14,12 @@ namespace varnel {
 template <class Record> class CatalogRepository {
 public:
   struct Insert {
-    QUuid id;
-    QString descricao;
-    wire::Json toJson() const {
-      wire::Json j = wire::Json::object();
-      j["id"] = wire::uuidUtf8(id);
-      j["descricao"] = wire::utf8(descricao);
-      return j;
-    }
+    Record item;
+    wire::Json toJson() const { return wire::encodeExcept(item, {"created_at", "updated_at", "deleted_at"}); }
   };
   struct Update {
-    QString descricao;
-    wire::Json toJson() const { return wire::Json{{"descricao", wire::utf8(descricao)}}; }
-  };
-  struct Patch {
-    QString deletedAt;
-    wire::Json toJson() const { return wire::Json{{"deleted_at", wire::utf8(deletedAt)}}; }
+    Record item;
+    wire::Json toJson() const { return wire::encodeExcept(item, {"id", "created_at", "updated_at", "deleted_at"}); }
   };
 
   CatalogRepository(BackendClient &client, QString table) : m_client(&client), m_table(std::move(table)) {}
@@ -50,21 +40,18 @@ public:
 
   QCoro::Task<void> create(Record item) const {
     RestQuery query = m_client->from(m_table);
-    query.insert(Insert{item.id, item.descricao});
+    query.insert(Insert{std::move(item)});
     co_await query.execute();
   }
 
   QCoro::Task<void> update(Record item) const {
     RestQuery query = m_client->from(m_table);
-    query.update(Update{item.descricao}).eq(QStringLiteral("id"), wire::uuidText(item.id));
+    const QString id = wire::uuidText(item.id);
+    query.update(Update{std::move(item)}).eq(QStringLiteral("id"), id);
     co_await query.execute();
   }
 
-  QCoro::Task<void> archive(QUuid id) const {
-    RestQuery query = m_client->from(m_table);
-    query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
-    co_await query.execute();
-  }
+  QCoro::Task<void> archive(QUuid id) const { return repo::archiveRow(m_client, m_table, id); }
 
 private:
   BackendClient *m_client;

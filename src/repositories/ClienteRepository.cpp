@@ -7,45 +7,16 @@
 
 namespace varnel {
 
-const QString ClienteRepository::kFullColumns = QStringLiteral(
-    "id, nome_razao, nome_fantasia, cpf, cnpj, endereco, bairro, cep, cidade, uf, telefone, whatsapp, email, "
-    "codigo_externo, created_at, updated_at, deleted_at");
-const QString ClienteRepository::kShortColumns = QStringLiteral("id, nome_razao, nome_fantasia, cpf, cnpj, deleted_at");
-
-namespace {
-void putOptional(wire::Json &j, const char *key, const std::optional<QString> &value) {
-  if (value)
-    j[key] = wire::utf8(*value);
-}
-
-void putFields(wire::Json &j, const Cliente &c) {
-  j["nome_razao"] = wire::utf8(c.nomeRazao);
-  putOptional(j, "nome_fantasia", c.nomeFantasia);
-  putOptional(j, "cpf", c.cpf);
-  putOptional(j, "cnpj", c.cnpj);
-  putOptional(j, "endereco", c.endereco);
-  putOptional(j, "bairro", c.bairro);
-  putOptional(j, "cep", c.cep);
-  putOptional(j, "cidade", c.cidade);
-  putOptional(j, "uf", c.uf);
-  putOptional(j, "telefone", c.telefone);
-  putOptional(j, "whatsapp", c.whatsapp);
-  putOptional(j, "email", c.email);
-  putOptional(j, "codigo_externo", c.codigoExterno);
-}
-} // namespace
+const QString ClienteRepository::kFullColumns = wire::columnList<Cliente>(u", ");
+const QString ClienteRepository::kShortColumns =
+    wire::columnList<Cliente>(u", ", {"id", "nome_razao", "nome_fantasia", "cpf", "cnpj", "deleted_at"});
 
 wire::Json ClienteRepository::Insert::toJson() const {
-  wire::Json j = wire::Json::object();
-  j["id"] = wire::uuidUtf8(cliente.id);
-  putFields(j, cliente);
-  return j;
+  return wire::encodeExcept(cliente, {"created_at", "updated_at", "deleted_at"});
 }
 
 wire::Json ClienteRepository::Update::toJson() const {
-  wire::Json j = wire::Json::object();
-  putFields(j, cliente);
-  return j;
+  return wire::encodeExcept(cliente, {"id", "created_at", "updated_at", "deleted_at"});
 }
 
 ClienteRepository::ClienteRepository(BackendClient &client, QString table)
@@ -102,10 +73,6 @@ QCoro::Task<void> ClienteRepository::update(Cliente cliente) const {
   co_await query.execute();
 }
 
-QCoro::Task<void> ClienteRepository::archive(QUuid id) const {
-  RestQuery query = m_client->from(m_table);
-  query.update(Patch{repo::archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
-  co_await query.execute();
-}
+QCoro::Task<void> ClienteRepository::archive(QUuid id) const { return repo::archiveRow(m_client, m_table, id); }
 
 } // namespace varnel

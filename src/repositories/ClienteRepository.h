@@ -28,10 +28,6 @@ public:
     Cliente cliente;
     wire::Json toJson() const;
   };
-  struct Patch {
-    QString deletedAt;
-    wire::Json toJson() const { return wire::Json{{"deleted_at", wire::utf8(deletedAt)}}; }
-  };
 
   explicit ClienteRepository(BackendClient &client, QString table = QStringLiteral("cliente"));
 

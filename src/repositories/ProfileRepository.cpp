@@ -4,28 +4,12 @@
 
 namespace varnel {
 
-namespace {
-void putFields(wire::Json &j, const Profile &p) {
-  for (const auto &[key, value] :
-       {std::pair{"nome", &p.nome}, std::pair{"email", &p.email}, std::pair{"cidade", &p.cidade},
-        std::pair{"assinatura", &p.assinatura}, std::pair{"role", &p.role}}) {
-    if (*value)
-      j[key] = wire::utf8(**value);
-  }
-}
-} // namespace
-
 wire::Json ProfileRepository::Insert::toJson() const {
-  wire::Json j = wire::Json::object();
-  j["user_id"] = wire::uuidUtf8(profile.userId);
-  putFields(j, profile);
-  return j;
+  return wire::encodeExcept(profile, {"created_at", "updated_at"});
 }
 
 wire::Json ProfileRepository::Update::toJson() const {
-  wire::Json j = wire::Json::object();
-  putFields(j, profile);
-  return j;
+  return wire::encodeExcept(profile, {"user_id", "created_at", "updated_at"});
 }
 
 ProfileRepository::ProfileRepository(BackendClient &client, QString table)

@@ -1,5 +1,7 @@
 #include "repositories/RepositorySupport.h"
 
+#include "backend/RestQuery.h"
+
 #include <QLocale>
 
 namespace varnel::repo {
@@ -44,6 +46,12 @@ QString localDateTimeText(const QDateTime &value) {
   text += offset < 0 ? QLatin1Char('-') : QLatin1Char('+');
   text += QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
   return text;
+}
+
+QCoro::Task<void> archiveRow(BackendClient *client, QString table, QUuid id) {
+  RestQuery query = client->from(table);
+  query.update(ArchivePatch{archiveStamp()}).eq(QStringLiteral("id"), wire::uuidText(id));
+  co_await query.execute();
 }
 
 std::optional<QString> documentDigits(const std::optional<QString> &text) {

@@ -4,31 +4,11 @@
 
 namespace varnel {
 
-namespace {
-void putText(wire::Json &j, const char *key, const std::optional<QString> &value) {
-  if (value)
-    j[key] = wire::utf8(*value);
-}
-} // namespace
+wire::Json ResponsavelPeloAtendimentoRepository::Insert::toJson() const { return wire::encodeExcept(responsavel, {}); }
 
-wire::Json ResponsavelPeloAtendimentoRepository::Insert::toJson() const {
-  wire::Json j = wire::Json::object();
-  j["id"] = wire::uuidUtf8(responsavel.id);
-  j["nome"] = wire::utf8(responsavel.nome);
-  putText(j, "email", responsavel.email);
-  putText(j, "cidade", responsavel.cidade);
-  putText(j, "assinatura_path", responsavel.assinaturaPath);
-  putText(j, "role", responsavel.role);
-  return j;
-}
-
+// The signature path is only written when the row is made.
 wire::Json ResponsavelPeloAtendimentoRepository::Update::toJson() const {
-  wire::Json j = wire::Json::object();
-  j["nome"] = wire::utf8(responsavel.nome);
-  putText(j, "email", responsavel.email);
-  putText(j, "cidade", responsavel.cidade);
-  putText(j, "role", responsavel.role);
-  return j;
+  return wire::encodeExcept(responsavel, {"id", "assinatura_path"});
 }
 
 ResponsavelPeloAtendimentoRepository::ResponsavelPeloAtendimentoRepository(BackendClient &client, QString table)

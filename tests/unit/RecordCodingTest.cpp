@@ -226,3 +226,19 @@ TEST(RecordDerived, NewVisitHasFreshIdAndNothingOptional) {
   EXPECT_GE(a.dataVisita, before);
   EXPECT_EQ(wire::encodeObject(a).size(), 4u);
 }
+
+// Payloads and select lists come from the records' declared columns.
+TEST(DeclaredColumns, PayloadsAndSelectListsFollowTheDeclarations) {
+  Cliente c;
+  c.id = QUuid::fromString(QStringLiteral("{0f8fad5b-d9cb-469f-a165-70867728950e}"));
+  c.nomeRazao = QStringLiteral("Fazenda São João");
+  c.cidade = QStringLiteral("Campinas");
+  c.createdAt = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+  EXPECT_EQ(wire::encodeExcept(c, {"created_at", "updated_at", "deleted_at"}).dump(),
+            R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","nome_razao":"Fazenda São João","cidade":"Campinas"})");
+  EXPECT_EQ(wire::columnList<Cliente>(u",", {"deleted_at", "id"}), QStringLiteral("id,deleted_at"));
+  EXPECT_TRUE(wire::columnList<Cliente>(u", ").startsWith(QStringLiteral("id, nome_razao, nome_fantasia, cpf")));
+  // A column the record does not declare is a programming error, caught at once.
+  EXPECT_THROW(wire::encodeExcept(c, {"nome"}), std::logic_error);
+  EXPECT_THROW(wire::columnList<Cliente>(u",", {"razao"}), std::logic_error);
+}

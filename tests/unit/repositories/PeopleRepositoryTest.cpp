@@ -82,7 +82,7 @@ TEST_F(PeopleRepositoryTest, ResponsibleWritesCarryTheirKeys) {
   transport->reply(200, "[]");
   await(responsaveis.createIfMissing(r));
   EXPECT_EQ(keysOf(bodyOf(transport->last())),
-            (std::vector<std::string>{"id", "nome", "email", "cidade", "assinatura_path", "role"}));
+            (std::vector<std::string>{"id", "nome", "email", "cidade", "role", "assinatura_path"}));
 
   await(responsaveis.update(r));
   EXPECT_EQ(transport->last().method, "PATCH");
