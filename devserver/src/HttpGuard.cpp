@@ -318,7 +318,7 @@ public:
     // which httplib does not read ahead into).
     std::size_t headPart = m_pos < m_bodyStart ? std::min(n, m_bodyStart - m_pos) : 0;
     m_bodyRead += n - headPart;
-    if (m_bodyRead > m_bodyCap + 64 * 1024) { // room for the chunk framing
+    if (m_bodyRead > m_bodyCap + std::size_t{64} * 1024) { // room for the chunk framing
       m_failed = true;
       tlsReadCut = ReadCut::BodyTooLarge;
       return -1;
@@ -425,7 +425,7 @@ void drain(int sock) {
   char chunk[16 * 1024];
   std::size_t total = 0;
   auto deadline = Clock::now() + std::chrono::milliseconds(500);
-  while (total < 1024 * 1024) {
+  while (total < std::size_t{1024} * 1024) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     pollfd p{sock, POLLIN, 0};
     if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0)

@@ -17,15 +17,15 @@
 namespace devserver {
 
 struct HttpLimits {
-  std::size_t maxHeadBytes = 32 * 1024;             // request line and headers together
-  std::size_t maxRequestLine = 16 * 1024;           // method, target and version
-  std::size_t maxHeaders = 100;                     // header lines
-  std::size_t maxTableBody = 10 * 1024 * 1024;      // /rest/v1
-  std::size_t maxOtherBody = 1024 * 1024;           // auth, storage, functions
-  std::chrono::milliseconds requestReadTime{10000}; // whole head, then whole body
-  std::chrono::milliseconds firstByteWait{5000};    // from accept to the first byte
-  std::chrono::milliseconds keepAliveWait{2000};    // between requests on one connection
-  std::chrono::milliseconds writeWait{5000};        // for each write to make progress
+  std::size_t maxHeadBytes = std::size_t{32} * 1024;        // request line and headers together
+  std::size_t maxRequestLine = std::size_t{16} * 1024;      // method, target and version
+  std::size_t maxHeaders = 100;                             // header lines
+  std::size_t maxTableBody = std::size_t{10} * 1024 * 1024; // /rest/v1
+  std::size_t maxOtherBody = std::size_t{1024} * 1024;      // auth, storage, functions
+  std::chrono::milliseconds requestReadTime{10000};         // whole head, then whole body
+  std::chrono::milliseconds firstByteWait{5000};            // from accept to the first byte
+  std::chrono::milliseconds keepAliveWait{2000};            // between requests on one connection
+  std::chrono::milliseconds writeWait{5000};                // for each write to make progress
   std::size_t keepAliveMaxRequests = 1000;
 };
 

@@ -104,7 +104,7 @@ std::optional<Options> parseOptions(int argc, char **argv) {
       o.exitOnStdinEof = true;
     } else if (a == "--log-requests") {
       o.config.logRequests = true;
-    } else if (!(v = value())) {
+    } else if (!(v = value())) { // NOLINT(bugprone-assignment-in-if-condition): every later branch needs it
       ok = false;
     } else if (a == "--port") {
       ok = parseInt(*v, o.port, 0) && o.port <= 65535;

@@ -103,7 +103,8 @@ std::optional<QDateTime> parseInternet(std::string_view s, bool fraction) {
   }
   if (pos != s.size())
     return std::nullopt;
-  const qint64 secs = daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + sec - offsetSeconds;
+  const qint64 secs =
+      qint64{daysFromCivil(y, mo, d)} * 86400 + qint64{h} * 3600 + qint64{mi} * 60 + sec - offsetSeconds;
   return QDateTime::fromMSecsSinceEpoch(secs * 1000 + millis, Qt::UTC);
 }
 

@@ -1,7 +1,7 @@
 #include "model/WireCoding.h"
 
-#include "model/RestDateCoding.h"
 #include "model/LocationText.h"
+#include "model/RestDateCoding.h"
 
 namespace varnel::wire {
 

@@ -138,8 +138,10 @@ template <class R> R decodeObject(Object object) {
     const std::string_view key = field.key;
     Value value = field.value;
     [&]<size_t... I>(std::index_sequence<I...>) {
-      ((detail::readField(std::get<I>(fields), key, value, record) ? (seen |= (std::uint64_t{1} << I), true) : false) ||
-       ...);
+      static_cast<void>(
+          ((detail::readField(std::get<I>(fields), key, value, record) ? (seen |= (std::uint64_t{1} << I), true)
+                                                                       : false) ||
+           ...));
     }
     (std::make_index_sequence<count>{});
   }

@@ -73,7 +73,9 @@ void AtendimentoExternoPDFImagesPageView::draw(QPainter &painter) const {
   if (!m_images.isEmpty()) {
     const qreal side = (W - slotGap) / 2;
     for (int i = 0; i < slotCount; ++i) {
-      const QRectF slot(m + (i % 2) * (side + slotGap), y + (i / 2) * (side + slotGap), side, side);
+      const int column = i % 2;
+      const int row = i / 2;
+      const QRectF slot(m + column * (side + slotGap), y + row * (side + slotGap), side, side);
       out.fillAndStrokeRoundedRect(slot, 10, reportcolors::grey(0.98), reportcolors::grey(0.86), 1);
       if (i >= m_images.size())
         continue;

@@ -1,7 +1,9 @@
 #include "Connection.h"
 
+#include "backend/AuthClient.h"
 #include "backend/RestQuery.h"
 #include "repositories/ClassificacaoRepository.h"
+#include "repositories/ClienteRepository.h"
 
 using namespace varnel;
 using namespace varnel::test;
@@ -56,25 +58,43 @@ TEST(SessionFlow, SignOutOfARevokedSessionStillSignsOut) {
 }
 
 TEST(SessionFlow, AnExpiredAccessTokenIsRefreshedBeforeTheNextRequest) {
-  LocalBackendOptions options;
-  options.accessTokenLifetimeSeconds = 2;
-  LocalBackend backend(options);
-  seedCatalog(backend);
+  auto &backend = LocalBackend::shared();
   Connection c(backend);
   ClassificacaoRepository repo(c.client);
   c.signIn(backend.adminEmail(), backend.adminPassword());
   const QString first = c.store.session()->accessToken;
+  const QString firstRefresh = c.store.session()->refreshToken;
+  const int before = static_cast<int>(await(repo.list()).size());
 
-  waitMs(2500);
-  // The old token alone is refused by now.
-  HttpRequest raw;
-  raw.method = "GET";
-  raw.url = (c.client.config().restBase() + QStringLiteral("/classificacao?select=*")).toUtf8();
-  raw.headers = c.client.defaultHeaders();
-  raw.headers.set("Authorization", "Bearer " + first.toUtf8());
-  EXPECT_EQ(await(c.client.transport().send(raw)).status, 401);
-
-  EXPECT_EQ(await(repo.list()).size(), 1);
-  EXPECT_NE(c.client.auth().currentSession()->accessToken, first);
+  // An hour later on the client's clock: the token counts as expired there.
+  const double later = c.client.auth().now() + 3600;
+  c.client.auth().setClock([later] { return later; });
+  EXPECT_EQ(await(repo.list()).size(), before);
+  // The refresh spent the refresh token (it rotates); the access token may
+  // read the same when the server signs it within the same second.
+  EXPECT_NE(c.client.auth().currentSession()->refreshToken, firstRefresh);
   EXPECT_EQ(c.store.session()->accessToken, first); // the views' copy is not touched
+  EXPECT_TRUE(c.store.isAuthenticated());
+}
+
+TEST(SessionFlow, ASessionRevokedOnTheServerSignsTheScreensOutWithoutAnonymousRequests) {
+  auto &backend = LocalBackend::shared();
+  Connection user(backend), elsewhere(backend);
+  ClienteRepository clientes(user.client);
+  user.signIn(backend.consultantEmail(), backend.consultantPassword());
+  EXPECT_NO_THROW(await(clientes.list()));
+
+  // Signed out everywhere from another client: the refresh token is revoked.
+  elsewhere.signIn(backend.consultantEmail(), backend.consultantPassword());
+  await(elsewhere.store.signOut());
+
+  // The next request needs a renewed token (the client's clock moved on);
+  // the service refuses to renew, and the request fails instead of going out
+  // with the anon key.
+  const double later = user.client.auth().now() + 3600;
+  user.client.auth().setClock([later] { return later; });
+  EXPECT_THROW(await(clientes.list()), SessionEndedError);
+  EXPECT_FALSE(user.store.isAuthenticated());
+  EXPECT_EQ(user.store.endedMessage(), SessionStore::sessionEndedText());
+  EXPECT_EQ(user.store.endedEmail(), QString::fromStdString(backend.consultantEmail()));
 }

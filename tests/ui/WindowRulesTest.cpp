@@ -127,7 +127,12 @@ TEST_F(MainWindowRules, ShowingTheSameWindowAgainKeepsWhereTheUserPutIt) {
   window.setGeometry(moved);
   window.hide();
   window.show();
-  QTest::qWait(50);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  // Whatever showing the window queued has run once a call queued after it has.
+  bool settled = false;
+  QMetaObject::invokeMethod(
+      &window, [&settled] { settled = true; }, Qt::QueuedConnection);
+  ASSERT_TRUE(varnel::test::waitUntil([&] { return settled; }));
   EXPECT_EQ(configured.size(), 1);
   EXPECT_EQ(window.geometry(), moved);
 }

@@ -19,7 +19,7 @@ namespace {
 constexpr qint64 kRetryAfterMs = 60'000;
 // Decoded tiles kept in memory: a few screens' worth.
 constexpr int kMemoryTiles = 256;
-constexpr qint64 kDiskCacheBytes = 100 * 1024 * 1024;
+constexpr qint64 kDiskCacheBytes = qint64{100} * 1024 * 1024;
 
 } // namespace
 
