@@ -29,17 +29,19 @@ struct ScriptedTransport::Waiting {
 
 void ScriptedTransport::hold() { m_script.push_back(Hold{}); }
 
-void ScriptedTransport::release(int status, const QByteArray &body) {
-  answerOldestHeld(HttpResponse{status, {}, body});
+void ScriptedTransport::release(int status, const QByteArray &body, int index) {
+  answerHeld(index, HttpResponse{status, {}, body});
 }
 
-void ScriptedTransport::releaseWithTransportError(const QString &transportError) { answerOldestHeld(transportError); }
+void ScriptedTransport::releaseWithTransportError(const QString &transportError, int index) {
+  answerHeld(index, transportError);
+}
 
-void ScriptedTransport::answerOldestHeld(std::variant<HttpResponse, QString> outcome) {
-  if (m_waiting.empty())
-    throw std::logic_error("ScriptedTransport: no request is held");
-  const std::shared_ptr<Waiting> waiting = m_waiting.front();
-  m_waiting.pop_front();
+void ScriptedTransport::answerHeld(int index, std::variant<HttpResponse, QString> outcome) {
+  if (index < 0 || index >= held())
+    throw std::logic_error("ScriptedTransport: no such held request");
+  const std::shared_ptr<Waiting> waiting = m_waiting[index];
+  m_waiting.erase(m_waiting.begin() + index);
   waiting->outcome = std::move(outcome);
   waiting->wake();
 }

@@ -26,9 +26,9 @@ public:
   // cancellation aborts it (send() then throws TransportError at once, as a
   // real transport does).
   void hold();
-  // Answers the oldest request still held.
-  void release(int status, const QByteArray &body);
-  void releaseWithTransportError(const QString &transportError);
+  // Answers a request still held: index counts them from the oldest.
+  void release(int status, const QByteArray &body, int index = 0);
+  void releaseWithTransportError(const QString &transportError, int index = 0);
   // Requests sent to a hold() and still waiting.
   int held() const;
   // URLs of the requests abandoned through their cancellation, in order.
@@ -43,7 +43,7 @@ public:
 private:
   struct Hold {};
   struct Waiting;
-  void answerOldestHeld(std::variant<HttpResponse, QString> outcome);
+  void answerHeld(int index, std::variant<HttpResponse, QString> outcome);
 
   std::deque<std::variant<HttpResponse, QString, Hold>> m_script;
   std::deque<std::shared_ptr<Waiting>> m_waiting;
