@@ -117,7 +117,7 @@ QCoro::Task<int> renderAll(QDir out) {
       BackendClient client(BackendConfig::make(QStringLiteral("http://127.0.0.1:54321"), QStringLiteral("anon")),
                            std::make_shared<PlayedBackend>(scene));
       DashboardView view(client);
-      view.resize(1180, 700);
+      view.resize(1180, scene == Scene::Sample ? 1000 : 700);
       view.show();
       for (int waited = 0; view.model().isLoading() && waited < 200; ++waited)
         co_await QCoro::sleepFor(50ms);
