@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QToolTip>
 
 #include <algorithm>
@@ -123,14 +124,23 @@ int AtendimentosResponsavelBarChart::heightForWidth(int width) const {
   return static_cast<int>(std::ceil(geometryFor(width).height));
 }
 
+// The heights are those at the width the chart has now (once laid out), so
+// that a scroll area around it does not reserve the taller height of a
+// narrow chart.
 QSize AtendimentosResponsavelBarChart::sizeHint() const {
   const int width = static_cast<int>(kNameWidth + kCountWidth + 2 * kRowItemSpacing + 240);
-  return {width, heightForWidth(width)};
+  return {width, heightForWidth(this->width() > 0 ? this->width() : width)};
 }
 
 QSize AtendimentosResponsavelBarChart::minimumSizeHint() const {
   const int width = static_cast<int>(kNameWidth + kCountWidth + 2 * kRowItemSpacing + 60);
-  return {width, heightForWidth(width)};
+  return {width, heightForWidth(this->width() > 0 ? this->width() : width)};
+}
+
+void AtendimentosResponsavelBarChart::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  if (heightForWidth(event->size().width()) != heightForWidth(event->oldSize().width()))
+    updateGeometry();
 }
 
 void AtendimentosResponsavelBarChart::paintEvent(QPaintEvent *) {

@@ -56,6 +56,7 @@ public:
 protected:
   void paintEvent(QPaintEvent *event) override;
   bool event(QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
 private:
   QList<DashboardAtendimentoResponsavelStat> m_stats;
