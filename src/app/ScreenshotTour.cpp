@@ -17,6 +17,8 @@
 #include "backend/SessionStore.h"
 #include "backend/SupabaseManager.h"
 #include "base/Tasks.h"
+#include "dashboard/DashboardView.h"
+#include "dashboard/DashboardViewModel.h"
 #include "platform/CredentialStore.h"
 #include "platform/LoginPreferences.h"
 
@@ -107,7 +109,14 @@ struct Tour {
                    qPrintable(login->errorMessage().value_or(QStringLiteral("?"))));
       co_return 1;
     }
-    co_await QCoro::sleepFor(800ms);
+    // The dashboard loads its figures when shown: wait for them.
+    const bool figuresLoaded = co_await waitFor([&] {
+      auto *dashboard = window.findChild<DashboardView *>();
+      return dashboard && dashboard->isVisible() && !dashboard->model().isLoading();
+    });
+    if (!figuresLoaded)
+      std::fprintf(stderr, "varnel-screenshots: the dashboard did not finish loading\n");
+    co_await QCoro::sleepFor(300ms);
     save(window, QStringLiteral("03-shell-dashboard"));
 
     root.mainView()->tabButton(MainTab::Atendimentos)->click();

@@ -1,12 +1,20 @@
 #include "app/SectionScreens.h"
 
+#include "backend/SessionStore.h"
+#include "dashboard/DashboardView.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
 namespace varnel {
 
-QWidget *createSectionScreen(MainTab tab, SessionStore &, const QUuid &, QWidget *parent) {
-  return createUnavailableSection(tab, parent);
+QWidget *createSectionScreen(MainTab tab, SessionStore &sessionStore, const QUuid &, QWidget *parent) {
+  switch (tab) {
+  case MainTab::Dashboard:
+    return new DashboardView(sessionStore.client(), parent);
+  default:
+    return createUnavailableSection(tab, parent);
+  }
 }
 
 QWidget *createUnavailableSection(MainTab tab, QWidget *parent) {

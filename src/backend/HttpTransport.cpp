@@ -2,6 +2,8 @@
 
 namespace varnel {
 
+QString cancelledRequestDescription() { return QStringLiteral("Requisição cancelada."); }
+
 void HttpHeaders::set(const QByteArray &name, const QByteArray &value) {
   for (auto &entry : m_entries) {
     if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {

@@ -2,9 +2,12 @@
 // The one operation the program needs from HTTP: send a request, get the
 // status, headers and body back, or a TransportError.
 
+#include "base/Cancellation.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QString>
 
 #include <QCoroTask>
 
@@ -31,7 +34,13 @@ struct HttpRequest {
   QByteArray url; // fully percent-encoded, sent as it stands
   HttpHeaders headers;
   std::optional<QByteArray> body;
+  // Cancelling it abandons the request: a reply still on its way is aborted
+  // and send() throws TransportError.
+  CancellationToken cancellation;
 };
+
+// The description of the TransportError of a cancelled request.
+QString cancelledRequestDescription();
 
 struct HttpResponse {
   int status = 0;
@@ -42,7 +51,8 @@ struct HttpResponse {
 class HttpTransport {
 public:
   virtual ~HttpTransport() = default;
-  // Completes with any HTTP status; throws TransportError when no reply came.
+  // Completes with any HTTP status; throws TransportError when no reply came
+  // or the request's cancellation was cancelled before the reply ended.
   virtual QCoro::Task<HttpResponse> send(HttpRequest request) = 0;
 };
 

@@ -20,6 +20,9 @@ QCoro::Task<HttpResponse> QtHttpTransport::send(HttpRequest request) {
   if (!m_manager)
     m_manager = std::make_unique<QNetworkAccessManager>();
 
+  if (request.cancellation.isCancelled())
+    throw TransportError(cancelledRequestDescription());
+
   const QUrl url = QUrl::fromEncoded(request.url, QUrl::StrictMode);
   if (!url.isValid())
     throw TransportError(QStringLiteral("Endereço inválido: %1").arg(QString::fromUtf8(request.url)));
@@ -34,7 +37,14 @@ QCoro::Task<HttpResponse> QtHttpTransport::send(HttpRequest request) {
                                                                             request.body.value_or(QByteArray()))
                                              : m_manager->sendCustomRequest(networkRequest, request.method);
   std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
+  // Aborting makes the reply finish at once with OperationCanceledError.
+  const CancellationRegistration abortOnCancel = request.cancellation.onCancel([target = QPointer<QNetworkReply>(raw)] {
+    if (target && target->isRunning())
+      target->abort();
+  });
   co_await qCoro(reply.get()).waitForFinished();
+  if (request.cancellation.isCancelled() && reply->error() == QNetworkReply::OperationCanceledError)
+    throw TransportError(cancelledRequestDescription());
 
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   if (!status.isValid())

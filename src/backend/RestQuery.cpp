@@ -79,6 +79,11 @@ RestQuery &RestQuery::single() {
   return *this;
 }
 
+RestQuery &RestQuery::cancelWith(CancellationToken cancellation) {
+  m_cancellation = std::move(cancellation);
+  return *this;
+}
+
 HttpRequest RestQuery::request() const {
   HttpRequest request;
   request.method = m_method;
@@ -99,6 +104,7 @@ HttpRequest RestQuery::request() const {
   else
     request.headers.set("Content-Profile", schema);
   request.body = m_body;
+  request.cancellation = m_cancellation;
   return request;
 }
 

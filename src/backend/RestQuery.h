@@ -47,6 +47,8 @@ public:
   RestQuery &orFilter(const QString &filter);
   RestQuery &order(const QString &column, bool ascending, bool nullsFirst = false);
   RestQuery &single();
+  // The request is abandoned (its reply aborted) once the token is cancelled.
+  RestQuery &cancelWith(CancellationToken cancellation);
 
   // The request as it goes out, before the session's token is put in.
   HttpRequest request() const;
@@ -79,6 +81,7 @@ private:
   QList<QPair<QString, QString>> m_items;
   HttpHeaders m_headers;
   std::optional<QByteArray> m_body;
+  CancellationToken m_cancellation;
 };
 
 } // namespace varnel

@@ -31,9 +31,10 @@ wire::Json AtendimentoExternoRepository::Update::toJson() const {
 AtendimentoExternoRepository::AtendimentoExternoRepository(BackendClient &client, QString table)
     : m_client(&client), m_table(std::move(table)) {}
 
-QCoro::Task<QList<AtendimentoExterno>> AtendimentoExternoRepository::list() const {
+QCoro::Task<QList<AtendimentoExterno>> AtendimentoExternoRepository::list(CancellationToken cancellation) const {
   RestQuery query = m_client->from(m_table);
   query.select(kColumns).isNull(QStringLiteral("deleted_at")).order(QStringLiteral("data_visita"), false, false);
+  query.cancelWith(std::move(cancellation));
   QList<AtendimentoExterno> rows = co_await query.executeDecoding<QList<AtendimentoExterno>>();
   co_return rows;
 }

@@ -31,8 +31,9 @@ public:
 
   explicit AtendimentoExternoRepository(BackendClient &client, QString table = QStringLiteral("atendimento_externo"));
 
-  // Unarchived visits, newest visit date first.
-  QCoro::Task<QList<AtendimentoExterno>> list() const;
+  // Unarchived visits, newest visit date first. Cancelling the token
+  // abandons the request.
+  QCoro::Task<QList<AtendimentoExterno>> list(CancellationToken cancellation = {}) const;
   // Fails when no unarchived visit has this id.
   QCoro::Task<AtendimentoExterno> fetch(QUuid id) const;
   QCoro::Task<void> create(AtendimentoExterno visit, std::optional<QUuid> userId = std::nullopt,

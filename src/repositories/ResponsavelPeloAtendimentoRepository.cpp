@@ -31,9 +31,11 @@ QString ResponsavelPeloAtendimentoRepository::displayName(const std::optional<QS
   return words.join(QLatin1Char(' '));
 }
 
-QCoro::Task<QList<ResponsavelPeloAtendimento>> ResponsavelPeloAtendimentoRepository::list() const {
+QCoro::Task<QList<ResponsavelPeloAtendimento>>
+ResponsavelPeloAtendimentoRepository::list(CancellationToken cancellation) const {
   RestQuery query = m_client->from(m_table);
   query.select(QStringLiteral("*")).order(QStringLiteral("nome"), true, false);
+  query.cancelWith(std::move(cancellation));
   QList<ResponsavelPeloAtendimento> rows = co_await query.executeDecoding<QList<ResponsavelPeloAtendimento>>();
   co_return rows;
 }

@@ -24,8 +24,8 @@ public:
   explicit ResponsavelPeloAtendimentoRepository(BackendClient &client,
                                                 QString table = QStringLiteral("responsavel_pelo_atendimento"));
 
-  // Everybody, by name.
-  QCoro::Task<QList<ResponsavelPeloAtendimento>> list() const;
+  // Everybody, by name. Cancelling the token abandons the request.
+  QCoro::Task<QList<ResponsavelPeloAtendimento>> list(CancellationToken cancellation = {}) const;
   // Inserts unless an entry with the same id exists; an existing entry is left as it is.
   QCoro::Task<void> createIfMissing(ResponsavelPeloAtendimento responsavel) const;
   QCoro::Task<void> update(ResponsavelPeloAtendimento responsavel) const;
