@@ -1,5 +1,7 @@
 #include "registry/DocumentMask.h"
 
+#include <QList>
+
 #include <optional>
 
 namespace varnel {

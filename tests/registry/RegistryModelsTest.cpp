@@ -74,12 +74,14 @@ class CatalogFilter : public ::testing::TestWithParam<CatalogFilterCase> {};
 
 TEST_P(CatalogFilter, KeepsMatchingEntriesInOrder) {
   Scripted backend;
-  backend.transport->reply(200, catalogRows({{kIdA, QStringLiteral("Vacinação")},
-                                             {kIdB, QStringLiteral("Visita técnica")},
-                                             {QUuid::createUuid().toString(), QStringLiteral("Vacinacao antiga")}}));
+  backend.transport->reply(
+      200, catalogRows({{kIdA, QStringLiteral("Vacinação")},
+                        {kIdB, QStringLiteral("Visita técnica")},
+                        {QUuid::createUuid().toString(QUuid::WithoutBraces), QStringLiteral("Vacinacao antiga")}}));
   CatalogListViewModel model(CatalogAccess(ObjetivoRepository(backend.client)), CatalogTexts::objetivos());
   model.load();
   ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
+  ASSERT_EQ(model.errorMessage(), std::nullopt);
   model.setSearchText(GetParam().search);
   QStringList shown;
   for (const CatalogItem &item : model.filtered())
@@ -186,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
                                QStringLiteral("123.945.67"), QStringLiteral("12394567"), 5},
                       // A paste in the middle: the caret goes after the pasted digits.
                       MaskCase{"CpfPastedInTheMiddle", false, QStringLiteral("12.3.4534"), 7,
-                               QStringLiteral("123.453.4"), QStringLiteral("1234534"), 7},
+                               QStringLiteral("123.453.4"), QStringLiteral("1234534"), 6},
                       // A digit deleted before a mark: the caret stays after the digit before it.
                       MaskCase{"CpfDeletedBeforeMark", false, QStringLiteral("12.456"), 2, QStringLiteral("124.56"),
                                QStringLiteral("12456"), 2},
@@ -500,7 +502,6 @@ TEST(RegistryMends, FailedCatalogSaveReopensTheForm) {
   ASSERT_TRUE(model.formRoute().has_value());
   EXPECT_EQ(model.formRoute()->editing, typed);
   EXPECT_EQ(model.formRoute()->failure, QStringLiteral("duplicate key value"));
-  EXPECT_EQ(model.errorMessage(), QStringLiteral("duplicate key value"));
 }
 
 // Mend: a load that finishes after a later one must not bring back the
