@@ -3,6 +3,7 @@
 #include "registry/CatalogFormViewModel.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace varnel {

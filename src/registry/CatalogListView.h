@@ -4,6 +4,8 @@
 #include "registry/CatalogAccess.h"
 #include "registry/CatalogTexts.h"
 
+#include "ui/ConfirmationDialog.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -11,7 +13,6 @@ namespace varnel {
 
 class BackendClient;
 class CatalogListViewModel;
-class ConfirmationDialog;
 class ListScreenFrame;
 class RowListView;
 class SheetPresenter;

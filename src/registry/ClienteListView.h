@@ -4,6 +4,8 @@
 
 #include "model/Cliente.h"
 
+#include "ui/ConfirmationDialog.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -11,7 +13,6 @@ namespace varnel {
 
 class BackendClient;
 class ClienteListViewModel;
-class ConfirmationDialog;
 class ListScreenFrame;
 class RowListView;
 class SheetPresenter;
