@@ -14,7 +14,6 @@ FormSheet::FormSheet(int minimumWidth, int spacing, CancelPlacement placement, Q
   setMinimumWidth(minimumWidth);
   auto *column = new QVBoxLayout(this);
   column->setSpacing(spacing);
-  column->setSizeConstraint(QLayout::SetMinimumSize);
 
   m_title = new QLabel(this);
   m_title->setObjectName(QStringLiteral("formTitle"));

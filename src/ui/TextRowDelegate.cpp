@@ -75,11 +75,13 @@ void TextRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->setPen(secondary);
     int left = area.left();
     for (const QString &part : lines.caption) {
-      const int width = std::min(metrics.horizontalAdvance(part), area.right() - left);
+      // A little slack: elidedText() cuts a text given exactly its own advance.
+      const int natural = metrics.horizontalAdvance(part) + 2;
+      const int width = std::min(natural, area.right() - left);
       if (width <= 0)
         break;
       painter->drawText(QRect(left, area.top(), width, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                        metrics.elidedText(part, Qt::ElideRight, width));
+                        width < natural ? metrics.elidedText(part, Qt::ElideRight, width) : part);
       left += width + kCaptionGap;
     }
   }
