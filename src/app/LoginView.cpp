@@ -1,7 +1,7 @@
 #include "app/LoginView.h"
 
-#include "app/BusySpinner.h"
 #include "app/LoginViewModel.h"
+#include "ui/BusySpinner.h"
 
 #include <QApplication>
 #include <QCheckBox>

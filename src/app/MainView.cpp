@@ -1,8 +1,8 @@
 #include "app/MainView.h"
 
-#include "app/Icons.h"
 #include "app/MainViewModel.h"
 #include "app/SectionScreens.h"
+#include "ui/Icons.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

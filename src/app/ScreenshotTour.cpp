@@ -21,10 +21,20 @@
 #include "dashboard/DashboardViewModel.h"
 #include "platform/CredentialStore.h"
 #include "platform/LoginPreferences.h"
+#include "registry/CatalogListView.h"
+#include "registry/CatalogListViewModel.h"
+#include "registry/ClienteFormView.h"
+#include "registry/ClienteListView.h"
+#include "registry/ClienteListViewModel.h"
+#include "registry/ClientePickerView.h"
+#include "registry/ClientePickerViewModel.h"
+#include "ui/ConfirmationDialog.h"
+#include "ui/SheetPresenter.h"
 
 #include <QApplication>
 #include <QCoroTimer>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -86,6 +96,54 @@ struct Tour {
     co_return condition();
   }
 
+  // The shown section's list screen, once its first load has finished.
+  template <class Screen> QCoro::Task<Screen *> waitForList(RootView &root) {
+    Screen *screen = nullptr;
+    co_await waitFor([&] {
+      screen = root.mainView() ? root.mainView()->currentScreen()->findChild<Screen *>() : nullptr;
+      return screen && screen->isVisible() && !screen->model().isLoading();
+    });
+    co_await QCoro::sleepFor(200ms);
+    co_return screen;
+  }
+
+  // The customer form with a masked CPF, the picker and an archive confirmation.
+  QCoro::Task<void> tourClientes(MainWindow &window, ClienteListView &screen) {
+    screen.model().openNew();
+    auto *form = qobject_cast<ClienteFormView *>(screen.sheets()->sheet());
+    if (form) {
+      const QString nome = QStringLiteral("Fazenda Santa Luzia");
+      form->nomeRazaoField()->setText(nome);
+      form->model().setNomeRazao(nome);
+      form->model().editCpf(QStringLiteral("12345678909"), 11);
+      form->field(ClienteFormViewModel::Field::Cidade)->setText(QStringLiteral("Patos de Minas"));
+      co_await QCoro::sleepFor(300ms);
+      save(*form, QStringLiteral("05d-cliente-form"));
+      form->reject();
+    }
+    co_await waitFor([&] { return !screen.model().isLoading(); });
+
+    auto *picker = new ClientePickerView(app.sessionStore().client(), &window);
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    picker->setWindowModality(Qt::WindowModal);
+    picker->open();
+    co_await waitFor([&] { return !picker->model().isLoading(); });
+    co_await QCoro::sleepFor(300ms);
+    save(*picker, QStringLiteral("05e-cliente-picker"));
+    picker->reject();
+
+    if (!screen.model().clientes().isEmpty()) {
+      screen.model().askDelete(screen.model().clientes().first());
+      co_await waitFor([&] { return screen.confirmation() != nullptr; });
+      co_await QCoro::sleepFor(300ms);
+      if (ConfirmationDialog *confirmation = screen.confirmation()) {
+        save(*confirmation, QStringLiteral("05f-archive-confirmation"));
+        confirmation->cancelButton()->click();
+      }
+    }
+    co_await waitFor([] { return QApplication::activeModalWidget() == nullptr; }, 5s);
+  }
+
   QCoro::Task<int> run() {
     MainWindow &window = app.window();
     RootView &root = window.rootView();
@@ -124,8 +182,18 @@ struct Tour {
     save(window, QStringLiteral("04-shell-atendimentos"));
 
     root.mainView()->tabButton(MainTab::Classificacoes)->click();
-    co_await QCoro::sleepFor(300ms);
+    co_await waitForList<CatalogListView>(root);
     save(window, QStringLiteral("05-shell-classificacoes"));
+
+    root.mainView()->tabButton(MainTab::Objetivos)->click();
+    co_await waitForList<CatalogListView>(root);
+    save(window, QStringLiteral("05b-shell-objetivos"));
+
+    root.mainView()->tabButton(MainTab::Clientes)->click();
+    ClienteListView *clientes = co_await waitForList<ClienteListView>(root);
+    save(window, QStringLiteral("05c-shell-clientes"));
+    if (clientes)
+      co_await tourClientes(window, *clientes);
 
     // The update command's answer, shown in its own window-modal dialog.
     QObject::connect(&app.updater(), &AppUpdater::resultShown, &app, [this](QWidget *dialog) {

@@ -4,12 +4,12 @@
 #include "app/AppDelegate.h"
 #include "app/AppIdentity.h"
 #include "app/AppUpdater.h"
-#include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "backend/SessionStore.h"
 #include "backend/SupabaseManager.h"
 #include "platform/KeychainCredentialStore.h"
 #include "platform/LoginPreferences.h"
+#include "ui/Icons.h"
 
 #include <QApplication>
 

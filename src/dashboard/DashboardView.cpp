@@ -6,8 +6,11 @@
 #include "dashboard/DashboardViewModel.h"
 #include "dashboard/StatCard.h"
 
+#include "ui/BusySpinner.h"
+#include "ui/MessageLine.h"
 #include <QEvent>
 #include <QHBoxLayout>
+
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
@@ -30,36 +33,6 @@ protected:
     QPainter painter(this);
     dashboard::paintMaterial(painter, QRectF(rect()), palette());
   }
-};
-
-// A small turning arc, shown while a load runs.
-class SmallSpinner : public QWidget {
-public:
-  explicit SmallSpinner(QWidget *parent) : QWidget(parent) {
-    setFixedSize(16, 16);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_timer.setInterval(40);
-    QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-      m_angle = (m_angle + 30) % 360;
-      update();
-    });
-  }
-
-protected:
-  void paintEvent(QPaintEvent *) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(dashboard::secondaryColor(palette()), 2.0);
-    pen.setCapStyle(Qt::RoundCap);
-    painter.setPen(pen);
-    painter.drawArc(QRectF(rect()).adjusted(2, 2, -2, -2), -m_angle * 16, 270 * 16);
-  }
-  void showEvent(QShowEvent *) override { m_timer.start(); }
-  void hideEvent(QHideEvent *) override { m_timer.stop(); }
-
-private:
-  QTimer m_timer;
-  int m_angle = 0;
 };
 
 void setTextColor(QLabel *label, const QColor &color) {
@@ -116,16 +89,14 @@ DashboardView::DashboardView(BackendClient &client, QWidget *parent)
   heading->setFont(dashboard::font(font(), TextStyle::Headline));
   header->addWidget(heading);
   header->addStretch(1);
-  m_spinner = new SmallSpinner(section);
+  m_spinner = new BusySpinner(section);
   m_spinner->setObjectName(QStringLiteral("dashboardBusy"));
   header->addWidget(m_spinner);
   sectionLayout->addLayout(header);
 
-  m_error = new QLabel(section);
+  m_error = new MessageLine(MessageLine::Tone::Error, section);
   m_error->setObjectName(QStringLiteral("dashboardError"));
   m_error->setFont(dashboard::font(font(), TextStyle::Callout));
-  m_error->setWordWrap(true);
-  m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
   sectionLayout->addWidget(m_error);
 
   m_chart = new AtendimentosResponsavelBarChart(section);
@@ -153,10 +124,7 @@ void DashboardView::changeEvent(QEvent *event) {
     applyTextColors();
 }
 
-void DashboardView::applyTextColors() {
-  setTextColor(m_error, QColor(dashboard::isDark(palette()) ? "#ff453a" : "#d70015"));
-  setTextColor(m_empty, dashboard::secondaryColor(palette()));
-}
+void DashboardView::applyTextColors() { setTextColor(m_empty, dashboard::secondaryColor(palette())); }
 
 void DashboardView::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
@@ -174,8 +142,7 @@ void DashboardView::refresh() {
   m_chart->setStats(stats);
 
   const auto &error = m_model->errorMessage();
-  m_error->setText(error.value_or(QString()));
-  m_error->setVisible(error.has_value());
+  m_error->setMessage(error);
   m_chart->setVisible(!error && (!stats.isEmpty() || m_model->isLoading()));
   m_empty->setVisible(!error && stats.isEmpty() && !m_model->isLoading());
 }

@@ -3,6 +3,8 @@
 // section (spinner while loading; then the error, the chart or the empty
 // note). It loads when first shown; the shell makes a new one each visit.
 
+#include "ui/MessageLine.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -40,7 +42,7 @@ private:
   StatCard *m_atendimentosCard;
   StatCard *m_responsaveisCard;
   QWidget *m_spinner;
-  QLabel *m_error;
+  MessageLine *m_error;
   AtendimentosResponsavelBarChart *m_chart;
   QLabel *m_empty;
   bool m_loadStarted = false;

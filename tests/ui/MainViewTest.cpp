@@ -97,6 +97,19 @@ TEST_F(MainViewTest, PressingAnotherSelectedSectionChangesNothing) {
   EXPECT_FALSE(view->tabButton(MainTab::Dashboard)->property("selected").toBool());
 }
 
+TEST_F(MainViewTest, RegistrySectionsShowTheirScreens) {
+  for (const auto &[tab, title] : {std::pair{MainTab::Clientes, QStringLiteral("Clientes")},
+                                   std::pair{MainTab::Objetivos, QStringLiteral("Objetivos")},
+                                   std::pair{MainTab::Classificacoes, QStringLiteral("Classificações")}}) {
+    view->tabButton(tab)->click();
+    QWidget *screen = view->currentScreen();
+    EXPECT_EQ(screen->findChild<QLabel *>(QStringLiteral("unavailableNote")), nullptr);
+    auto *heading = screen->findChild<QLabel *>(QStringLiteral("screenTitle"));
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text(), title);
+  }
+}
+
 TEST_F(MainViewTest, UnbuiltSectionsSayTheyAreNotAvailableYet) {
   view->tabButton(MainTab::Usuarios)->click();
   auto *note = view->currentScreen()->findChild<QLabel *>(QStringLiteral("unavailableNote"));

@@ -1,4 +1,4 @@
-#include "app/BusySpinner.h"
+#include "ui/BusySpinner.h"
 
 #include <QPainter>
 
