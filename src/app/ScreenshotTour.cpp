@@ -97,10 +97,10 @@ struct Tour {
   }
 
   // The shown section's list screen, once its first load has finished.
-  template <class Screen> QCoro::Task<Screen *> waitForList(RootView &root) {
+  template <class Screen> QCoro::Task<Screen *> waitForList(RootView *root) {
     Screen *screen = nullptr;
     co_await waitFor([&] {
-      screen = root.mainView() ? root.mainView()->currentScreen()->findChild<Screen *>() : nullptr;
+      screen = root->mainView() ? root->mainView()->currentScreen()->findChild<Screen *>() : nullptr;
       return screen && screen->isVisible() && !screen->model().isLoading();
     });
     co_await QCoro::sleepFor(200ms);
@@ -108,9 +108,9 @@ struct Tour {
   }
 
   // The customer form with a masked CPF, the picker and an archive confirmation.
-  QCoro::Task<void> tourClientes(MainWindow &window, ClienteListView &screen) {
-    screen.model().openNew();
-    auto *form = qobject_cast<ClienteFormView *>(screen.sheets()->sheet());
+  QCoro::Task<void> tourClientes(MainWindow *window, ClienteListView *screen) {
+    screen->model().openNew();
+    auto *form = qobject_cast<ClienteFormView *>(screen->sheets()->sheet());
     if (form) {
       const QString nome = QStringLiteral("Fazenda Santa Luzia");
       form->nomeRazaoField()->setText(nome);
@@ -121,9 +121,9 @@ struct Tour {
       save(*form, QStringLiteral("05d-cliente-form"));
       form->reject();
     }
-    co_await waitFor([&] { return !screen.model().isLoading(); });
+    co_await waitFor([&] { return !screen->model().isLoading(); });
 
-    auto *picker = new ClientePickerView(app.sessionStore().client(), &window);
+    auto *picker = new ClientePickerView(app.sessionStore().client(), window);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     picker->setWindowModality(Qt::WindowModal);
     picker->open();
@@ -132,11 +132,11 @@ struct Tour {
     save(*picker, QStringLiteral("05e-cliente-picker"));
     picker->reject();
 
-    if (!screen.model().clientes().isEmpty()) {
-      screen.model().askDelete(screen.model().clientes().first());
-      co_await waitFor([&] { return screen.confirmation() != nullptr; });
+    if (!screen->model().clientes().isEmpty()) {
+      screen->model().askDelete(screen->model().clientes().first());
+      co_await waitFor([&] { return screen->confirmation() != nullptr; });
       co_await QCoro::sleepFor(300ms);
-      if (ConfirmationDialog *confirmation = screen.confirmation()) {
+      if (ConfirmationDialog *confirmation = screen->confirmation()) {
         save(*confirmation, QStringLiteral("05f-archive-confirmation"));
         confirmation->cancelButton()->click();
       }
@@ -182,18 +182,18 @@ struct Tour {
     save(window, QStringLiteral("04-shell-atendimentos"));
 
     root.mainView()->tabButton(MainTab::Classificacoes)->click();
-    co_await waitForList<CatalogListView>(root);
+    co_await waitForList<CatalogListView>(&root);
     save(window, QStringLiteral("05-shell-classificacoes"));
 
     root.mainView()->tabButton(MainTab::Objetivos)->click();
-    co_await waitForList<CatalogListView>(root);
+    co_await waitForList<CatalogListView>(&root);
     save(window, QStringLiteral("05b-shell-objetivos"));
 
     root.mainView()->tabButton(MainTab::Clientes)->click();
-    ClienteListView *clientes = co_await waitForList<ClienteListView>(root);
+    ClienteListView *clientes = co_await waitForList<ClienteListView>(&root);
     save(window, QStringLiteral("05c-shell-clientes"));
     if (clientes)
-      co_await tourClientes(window, *clientes);
+      co_await tourClientes(&window, clientes);
 
     // The update command's answer, shown in its own window-modal dialog.
     QObject::connect(&app.updater(), &AppUpdater::resultShown, &app, [this](QWidget *dialog) {
